@@ -1,0 +1,92 @@
+#include "catalogue/tilewell_store.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "catalogue/search_filter.h"
+
+namespace calyxa {
+
+namespace {
+constexpr const char* kHasCompletedOnboardingKey = "Calyxa.hasCompletedOnboarding";
+constexpr double kIconSize = 96.0;
+}  // namespace
+
+TilewellStore::TilewellStore(PlatformServices platform, PagerMotionController& sharedPager)
+    : pager(sharedPager), services(std::move(platform)) {
+  // Every assignment to the arrangement, however made, invalidates the search result.
+  items.setDidSet([this] { invalidateFilterCache(); });
+  searchText.setDidSet([this] { onSearchTextChanged(); });
+
+  showOnboarding = !services.defaults->boolForKey(kHasCompletedOnboardingKey);
+}
+
+TilewellStore::~TilewellStore() {
+  if (permissionTimer) permissionTimer->cancel();
+}
+
+TilewellStore& TilewellStore::shared() {
+  static TilewellStore store(PlatformServices::shared(), PagerMotionController::shared());
+  return store;
+}
+
+const std::vector<LaunchItem>& TilewellStore::filteredItems() const {
+  if (currentQuery.empty()) return items.get();
+  if (filterCacheKey && *filterCacheKey == currentQuery) return filterCacheValue;
+  filterCacheValue = filterItems(items, currentQuery);
+  filterCacheKey = currentQuery;
+  return filterCacheValue;
+}
+
+void TilewellStore::invalidateFilterCache() {
+  filterCacheKey.reset();
+  filterCacheValue.clear();
+}
+
+int TilewellStore::pageCount() const {
+  const auto count = static_cast<double>(filteredItems().size());
+  return std::max(1, static_cast<int>(std::ceil(count / itemsPerPage)));
+}
+
+std::vector<LaunchItem> TilewellStore::itemsForPage(int page) const {
+  const auto& shown = filteredItems();
+  if (page < 0) return {};
+  const auto start = static_cast<std::size_t>(page) * itemsPerPage;
+  if (start >= shown.size()) return {};
+  const auto end = std::min(start + itemsPerPage, shown.size());
+  return {shown.begin() + static_cast<std::ptrdiff_t>(start),
+          shown.begin() + static_cast<std::ptrdiff_t>(end)};
+}
+
+Image TilewellStore::icon(const AppItem& app) {
+  if (const auto cached = iconCache.find(app.path); cached != iconCache.end()) {
+    return cached->second;
+  }
+  Image image = services.workspace->iconForFile(app.path).resized(kIconSize, kIconSize);
+  iconCache.insert_or_assign(app.path, image);
+  return image;
+}
+
+void TilewellStore::syncPagerPageCount() {
+  pager.pageCount = pageCount();
+}
+
+void TilewellStore::onSearchTextChanged() {
+  if (searchText.get() == previousSearchText) return;
+  previousSearchText = searchText;
+  currentQuery = makeSearchQuery(previousSearchText);
+  invalidateFilterCache();
+  syncPagerPageCount();
+  withoutAnimation([&] {
+    pager.currentPage = 0;
+    pager.dragOffsetX = 0.0;
+  });
+  if (trimWhitespaceAndNewlines(previousSearchText).empty()) {
+    selectedItemID = std::nullopt;
+    return;
+  }
+  const auto& shown = filteredItems();
+  selectedItemID = shown.empty() ? std::nullopt : std::optional<std::string>(shown.front().id());
+}
+
+}  // namespace calyxa

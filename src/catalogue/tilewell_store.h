@@ -1,0 +1,132 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "catalogue/launch_item.h"
+#include "editing/pager_motion_controller.h"
+#include "platform/dispatch.h"
+#include "platform/geometry.h"
+#include "platform/image.h"
+#include "platform/lifetime.h"
+#include "platform/platform_services.h"
+#include "platform/published.h"
+
+namespace calyxa {
+
+namespace testing {
+class TilewellStoreInspector;
+}
+
+// The one model object: the catalogue, the arrangement, the search text and every piece of
+// interface state that more than one view reads. Main thread only.
+class TilewellStore {
+ public:
+  static constexpr int columnsPerPage = 7;
+  static constexpr int rowsPerPage = 5;
+  static constexpr int itemsPerPage = columnsPerPage * rowsPerPage;
+
+  // Builds the store on `services` and runs the start-up sequence (reads defaults, scans).
+  TilewellStore(PlatformServices services, PagerMotionController& pager);
+  ~TilewellStore();
+  TilewellStore(const TilewellStore&) = delete;
+  TilewellStore& operator=(const TilewellStore&) = delete;
+
+  // The program's store, built on first use on the process's platform services.
+  static TilewellStore& shared();
+
+  // Every published property also reports here, with its name.
+  ChangeHub changes;
+
+  Published<std::vector<LaunchItem>> items{{}, &changes, "items"};
+  Published<std::map<std::string, AppItem>> allAppsMap{{}, &changes, "allAppsMap"};
+  Published<std::string> searchText{{}, &changes, "searchText"};
+  Published<bool> isPresented{false, &changes, "isPresented"};
+  Published<std::optional<std::string>> selectedItemID{{}, &changes, "selectedItemID"};
+  Published<bool> isEditingPositions{false, &changes, "isEditingPositions"};
+  Published<std::optional<LaunchItem>> draggingItem{{}, &changes, "draggingItem"};
+  Published<std::optional<std::string>> potentialFolderTargetID{
+      {}, &changes, "potentialFolderTargetID"};
+  Published<std::optional<LaunchFolder>> activeFolder{{}, &changes, "activeFolder"};
+  Published<std::optional<std::string>> launchingAppID{{}, &changes, "launchingAppID"};
+  Published<std::optional<std::string>> statusToast{{}, &changes, "statusToast"};
+  Published<bool> showOnboarding{false, &changes, "showOnboarding"};
+  Published<bool> showSettings{false, &changes, "showSettings"};
+  Published<bool> hasGrantedFolderAccess{false, &changes, "hasGrantedFolderAccess"};
+  Published<bool> hasGrantedGesturePermission{false, &changes, "hasGrantedGesturePermission"};
+  Published<bool> isLaunchAtLoginEnabled{false, &changes, "isLaunchAtLoginEnabled"};
+
+  PagerMotionController& pager;
+
+  // --- Pages -----------------------------------------------------------------------------------
+
+  // The slots shown: `items` while the search text is blank, else the search result. The
+  // reference stays valid until `items` or `searchText` next change.
+  const std::vector<LaunchItem>& filteredItems() const;
+  void invalidateFilterCache();
+  // Pages of the shown slots, at least 1.
+  int pageCount() const;
+  // Number of catalogued applications, in folders or not.
+  int totalAppsCount() const { return static_cast<int>(allAppsMap->size()); }
+  // The shown slots of `page`; empty past the last page.
+  std::vector<LaunchItem> itemsForPage(int page) const;
+
+  // The application's icon at 96 × 96 points, cached by path.
+  Image icon(const AppItem& app);
+
+  // --- Selection, launching and toasts ---------------------------------------------------------
+
+  void moveSelection(int dx, int dy);
+  void activateSelection(std::function<void()> onDismiss,
+                         std::function<void(const LaunchFolder&)> onOpenFolder);
+  void launchApp(AppItem app, std::function<void()> onDismiss);
+  void triggerToast(std::string message);
+
+  static constexpr double kToastDuration = 1.8;
+  static constexpr double kLaunchDismissDelay = 0.15;
+  static constexpr double kKeyboardPageVelocityHint = 1400.0;
+
+  // --- Application scan and the layout file ----------------------------------------------------
+
+  // --- Folder operations -----------------------------------------------------------------------
+
+  // --- Drag and reorder ------------------------------------------------------------------------
+
+  // --- Launch at login -------------------------------------------------------------------------
+
+  // --- Permissions and onboarding --------------------------------------------------------------
+
+ private:
+  friend class testing::TilewellStoreInspector;  // white-box checks in tests
+
+  void onSearchTextChanged();
+  void syncPagerPageCount();
+
+  PlatformServices services;
+  LifetimeToken lifetime;
+
+  std::unordered_map<std::string, Image> iconCache;
+  std::filesystem::path layoutFileURL;
+  std::optional<Cancellable> permissionTimer;
+  std::optional<Cancellable> saveDebounceWorkItem;
+  double lastReorderTime = 0.0;
+  mutable std::optional<std::string> filterCacheKey;
+  mutable std::vector<LaunchItem> filterCacheValue;
+
+  // The search text the last change reaction saw, and the query formed from it.
+  std::string previousSearchText;
+  std::string currentQuery;
+
+  // --- Private state of the scan and the layout file ---
+
+  // --- Private state of editing ---
+
+  // --- Private state of launch at login, permissions and onboarding ---
+};
+
+}  // namespace calyxa

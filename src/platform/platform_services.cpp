@@ -1,0 +1,58 @@
+#include "platform/platform_services.h"
+
+#include <mutex>
+#include <optional>
+
+#include "platform/posix/plist_user_defaults.h"
+#include "platform/posix/posix_media_clock.h"
+#include "platform/posix/posix_paths.h"
+#include "platform/posix/posix_workspace.h"
+#include "platform/posix/run_loop.h"
+#include "platform/posix/serial_background_queue.h"
+
+namespace calyxa {
+namespace {
+
+struct SharedSlot {
+  std::mutex mutex;
+  std::optional<PlatformServices> services;
+  bool used = false;
+};
+
+SharedSlot& sharedSlot() {
+  static SharedSlot slot;
+  return slot;
+}
+
+}  // namespace
+
+PlatformServices makePosixPlatformServices() {
+  auto clock = std::make_shared<PosixMediaClock>();
+  const SystemRoot root = SystemRoot::fromEnvironment();
+  return PlatformServices{
+      clock,
+      std::make_shared<RunLoop>(clock),
+      std::make_shared<SerialBackgroundQueue>(clock),
+      std::make_shared<PlistUserDefaults>(calyxaConfigDirectory(), kDefaultsDomain),
+      std::make_shared<PosixWorkspace>(root),
+      root,
+  };
+}
+
+const PlatformServices& PlatformServices::shared() {
+  SharedSlot& slot = sharedSlot();
+  std::lock_guard lock(slot.mutex);
+  if (!slot.services) slot.services = makePosixPlatformServices();
+  slot.used = true;
+  return *slot.services;
+}
+
+bool PlatformServices::installShared(PlatformServices services) {
+  SharedSlot& slot = sharedSlot();
+  std::lock_guard lock(slot.mutex);
+  if (slot.used) return false;
+  slot.services = std::move(services);
+  return true;
+}
+
+}  // namespace calyxa

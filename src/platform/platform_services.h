@@ -1,0 +1,38 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/dispatch.h"
+#include "platform/media_clock.h"
+#include "platform/system_root.h"
+#include "platform/user_defaults.h"
+#include "platform/workspace.h"
+
+namespace calyxa {
+
+// Everything the program's logic asks of the operating system, in one bundle. Production code
+// uses shared(); tests build their own bundle of fakes and hand it to the objects they test.
+struct PlatformServices {
+  std::shared_ptr<const MediaClock> clock;
+  std::shared_ptr<MainQueue> mainQueue;
+  std::shared_ptr<BackgroundQueue> backgroundQueue;
+  std::shared_ptr<UserDefaults> defaults;
+  std::shared_ptr<Workspace> workspace;
+  SystemRoot systemRoot;
+
+  // The process's services: installed ones, else the posix backend.
+  static const PlatformServices& shared();
+
+  // Makes `services` the process's services. Only before the first call of shared(); later
+  // calls are refused (false), since objects built on the old services would keep them.
+  static bool installShared(PlatformServices services);
+};
+
+// The posix backend: a RunLoop main queue, one serial background thread, defaults under
+// $XDG_CONFIG_HOME/calyxa, the system root from CALYXA_SYSTEM_ROOT.
+PlatformServices makePosixPlatformServices();
+
+// The domain of the program's own user defaults.
+inline constexpr const char* kDefaultsDomain = "com.vantorel.tilewell";
+
+}  // namespace calyxa

@@ -1,0 +1,101 @@
+#include "platform/posix/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+namespace calyxa {
+namespace {
+
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  ~FileDescriptor() { close(); }
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+  bool close() {
+    if (fd_ < 0) return true;
+    const bool ok = ::close(fd_) == 0;
+    fd_ = -1;
+    return ok;
+  }
+
+ private:
+  int fd_;
+};
+
+bool writeAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
+void syncDirectory(const std::filesystem::path& directory) {
+  FileDescriptor dir(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.valid()) ::fsync(dir.get());
+}
+
+}  // namespace
+
+FileReadResult readFileBytes(const std::filesystem::path& path, std::size_t maxBytes) {
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  if (!fd.valid()) {
+    return {errno == ENOENT || errno == ENOTDIR ? ReadStatus::missing : ReadStatus::unreadable, {}};
+  }
+  struct stat info {};
+  if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return {ReadStatus::unreadable, {}};
+  if (static_cast<std::size_t>(info.st_size) > maxBytes) return {ReadStatus::tooLarge, {}};
+
+  FileReadResult result{ReadStatus::ok, {}};
+  result.bytes.reserve(static_cast<std::size_t>(info.st_size));
+  char buffer[64 * 1024];
+  for (;;) {
+    const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return {ReadStatus::unreadable, {}};
+    }
+    if (got == 0) break;
+    // The file may have grown since fstat.
+    if (result.bytes.size() + static_cast<std::size_t>(got) > maxBytes) {
+      return {ReadStatus::tooLarge, {}};
+    }
+    result.bytes.append(buffer, static_cast<std::size_t>(got));
+  }
+  return result;
+}
+
+bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+  const std::filesystem::path directory =
+      path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+  std::string temporary = (directory / ("." + path.filename().string() + ".XXXXXX")).string();
+  FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
+  if (!fd.valid()) return false;
+
+  // Keep the permissions of the file being replaced; a new file gets the usual 0644.
+  struct stat existing {};
+  const mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
+  const bool ok = ::fchmod(fd.get(), mode) == 0 && writeAll(fd.get(), bytes) &&
+                  ::fsync(fd.get()) == 0 && fd.close() &&
+                  ::rename(temporary.c_str(), path.c_str()) == 0;
+  if (!ok) {
+    fd.close();
+    ::unlink(temporary.c_str());
+    return false;
+  }
+  syncDirectory(directory);
+  return true;
+}
+
+}  // namespace calyxa

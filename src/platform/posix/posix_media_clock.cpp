@@ -1,0 +1,13 @@
+#include "platform/posix/posix_media_clock.h"
+
+#include <time.h>
+
+namespace calyxa {
+
+double PosixMediaClock::now() const {
+  timespec ts{};
+  ::clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+}  // namespace calyxa

@@ -1,0 +1,37 @@
+#include "platform/system_root.h"
+
+#include <cstdlib>
+
+namespace calyxa {
+
+SystemRoot::SystemRoot(std::filesystem::path root) : root_(std::move(root)) {
+  root_ = root_.lexically_normal();
+  // "/tmp/root/" and "/tmp/root" are one root.
+  if (root_.has_relative_path() && !root_.has_filename()) root_ = root_.parent_path();
+  if (root_.empty()) root_ = "/";
+}
+
+SystemRoot SystemRoot::fromEnvironment() {
+  const char* value = std::getenv("CALYXA_SYSTEM_ROOT");
+  if (!value || value[0] == '\0') return SystemRoot("/");
+  return SystemRoot(std::filesystem::absolute(value));
+}
+
+std::filesystem::path SystemRoot::resolve(std::string_view systemPath) const {
+  if (isFilesystemRoot()) return std::filesystem::path(systemPath);
+  std::string_view relative = systemPath;
+  while (relative.starts_with('/'))
+    relative.remove_prefix(1);
+  return root_ / relative;
+}
+
+std::optional<std::string> SystemRoot::systemPathOf(const std::filesystem::path& realPath) const {
+  const std::filesystem::path normal = realPath.lexically_normal();
+  if (isFilesystemRoot()) return normal.string();
+  const std::filesystem::path relative = normal.lexically_relative(root_);
+  if (relative.empty() || *relative.begin() == "..") return std::nullopt;
+  if (relative == ".") return std::string("/");
+  return "/" + relative.string();
+}
+
+}  // namespace calyxa

@@ -1,0 +1,48 @@
+#include "support/test_platform.h"
+
+#include <cstdio>
+
+namespace calyxa::testing {
+
+PlatformServices TestPlatform::services() const {
+  return PlatformServices{
+      scheduler->clock(), scheduler->mainQueue(), scheduler->backgroundQueue(), defaults, workspace,
+      systemRoot};
+}
+
+TestStore::TestStore() : store(std::make_unique<TilewellStore>(platform.services(), pager)) {}
+
+AppItem makeApp(const std::string& name, bool isSystem, const std::string& bundleIdentifier) {
+  const std::string path = (isSystem ? "/System/Applications/" : "/Applications/") + name + ".app";
+  return AppItem{path, name,
+                 name, bundleIdentifier.empty() ? "com.example." + name : bundleIdentifier,
+                 path, isSystem};
+}
+
+std::vector<LaunchItem> slots(const std::vector<AppItem>& apps) {
+  std::vector<LaunchItem> result;
+  result.reserve(apps.size());
+  for (const auto& app : apps)
+    result.push_back(LaunchItem::app(app));
+  return result;
+}
+
+std::vector<AppItem> numberedApps(int count) {
+  std::vector<AppItem> apps;
+  for (int i = 0; i < count; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "App %03d", i);
+    apps.push_back(makeApp(name));
+  }
+  return apps;
+}
+
+std::vector<std::string> ids(const std::vector<LaunchItem>& items) {
+  std::vector<std::string> result;
+  result.reserve(items.size());
+  for (const auto& item : items)
+    result.push_back(item.id());
+  return result;
+}
+
+}  // namespace calyxa::testing

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "catalogue/tilewell_store.h"
+#include "platform/platform_services.h"
+#include "support/fakes.h"
+#include "support/manual_scheduler.h"
+
+namespace calyxa::testing {
+
+// Fakes for every platform service, on a manual scheduler.
+struct TestPlatform {
+  std::shared_ptr<ManualScheduler> scheduler = ManualScheduler::make();
+  std::shared_ptr<InMemoryUserDefaults> defaults = std::make_shared<InMemoryUserDefaults>();
+  std::shared_ptr<FakeWorkspace> workspace = std::make_shared<FakeWorkspace>();
+  SystemRoot systemRoot{"/nonexistent-calyxa-test-root"};
+
+  PlatformServices services() const;
+};
+
+// Reads and sets the store's private state in tests.
+class TilewellStoreInspector {
+ public:
+  static const std::optional<std::string>& filterCacheKey(const TilewellStore& store) {
+    return store.filterCacheKey;
+  }
+  static const std::vector<LaunchItem>& filterCacheValue(const TilewellStore& store) {
+    return store.filterCacheValue;
+  }
+  static std::size_t iconCacheSize(const TilewellStore& store) { return store.iconCache.size(); }
+};
+
+// A store on a test platform with its own pager.
+struct TestStore {
+  TestPlatform platform;
+  PagerMotionController pager;
+  std::unique_ptr<TilewellStore> store;
+
+  TestStore();
+  TilewellStore& operator*() { return *store; }
+  TilewellStore* operator->() { return store.get(); }
+};
+
+// An application record with the usual derivations from a name.
+AppItem makeApp(const std::string& name, bool isSystem = false,
+                const std::string& bundleIdentifier = "");
+
+// Top-level application slots for `apps`.
+std::vector<LaunchItem> slots(const std::vector<AppItem>& apps);
+
+// `count` applications named "App 000", "App 001", ...
+std::vector<AppItem> numberedApps(int count);
+
+// Ids of the slots, in order.
+std::vector<std::string> ids(const std::vector<LaunchItem>& items);
+
+}  // namespace calyxa::testing

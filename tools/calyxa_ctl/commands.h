@@ -1,0 +1,11 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// One function per calyxa-ctl command; each returns the process's exit status.
+namespace calyxa::ctl {
+
+int runHelp(const std::vector<std::string>& arguments);
+
+}  // namespace calyxa::ctl

@@ -1,0 +1,59 @@
+// calyxa-ctl: drives the launcher's logic without a window.
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "commands.h"
+
+namespace {
+
+struct Command {
+  std::string_view name;
+  std::string_view synopsis;
+  int (*run)(const std::vector<std::string>& arguments);
+};
+
+const Command kCommands[] = {
+    {"help", "help                      show this help", calyxa::ctl::runHelp},
+};
+
+}  // namespace
+
+namespace calyxa::ctl {
+
+int runHelp(const std::vector<std::string>&) {
+  std::printf(
+      "usage: calyxa-ctl COMMAND [ARGUMENTS]\n"
+      "\n"
+      "Drives the Calyxa launcher's logic without a window.\n"
+      "\n"
+      "commands:\n");
+  for (const auto& command : kCommands) {
+    std::printf("  %.*s\n", static_cast<int>(command.synopsis.size()), command.synopsis.data());
+  }
+  std::printf(
+      "\n"
+      "environment:\n"
+      "  CALYXA_SYSTEM_ROOT   folder that stands for / when looking for applications\n"
+      "  HOME                 home folder of the layout file (CalyxaData/tilewell_layout.json)\n"
+      "  XDG_CONFIG_HOME      folder of the program's settings (default ~/.config)\n");
+  return 0;
+}
+
+}  // namespace calyxa::ctl
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  if (arguments.empty() || arguments[0] == "--help" || arguments[0] == "-h") {
+    return calyxa::ctl::runHelp({});
+  }
+  for (const auto& command : kCommands) {
+    if (arguments[0] == command.name) {
+      return command.run({arguments.begin() + 1, arguments.end()});
+    }
+  }
+  std::fprintf(stderr, "calyxa-ctl: unknown command \"%s\"; see calyxa-ctl help\n",
+               arguments[0].c_str());
+  return 64;
+}
