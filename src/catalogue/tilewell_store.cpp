@@ -3,13 +3,26 @@
 #include <algorithm>
 #include <cmath>
 
+#include "catalogue/layout_file.h"
 #include "catalogue/search_filter.h"
 
 namespace calyxa {
 
 namespace {
+
 constexpr const char* kHasCompletedOnboardingKey = "Calyxa.hasCompletedOnboarding";
 constexpr double kIconSize = 96.0;
+
+// A build for development may keep its layout in a folder of its own.
+std::optional<std::filesystem::path> developerLayoutDirectory() {
+#ifdef CALYXA_DEVELOPER_LAYOUT_DIR
+  if (std::string_view(CALYXA_DEVELOPER_LAYOUT_DIR).empty()) return std::nullopt;
+  return std::filesystem::path(CALYXA_DEVELOPER_LAYOUT_DIR);
+#else
+  return std::nullopt;
+#endif
+}
+
 }  // namespace
 
 TilewellStore::TilewellStore(PlatformServices platform, PagerMotionController& sharedPager)
@@ -18,6 +31,11 @@ TilewellStore::TilewellStore(PlatformServices platform, PagerMotionController& s
   items.setDidSet([this] { invalidateFilterCache(); });
   searchText.setDidSet([this] { onSearchTextChanged(); });
 
+  initialise();
+}
+
+void TilewellStore::initialise() {
+  layoutFileURL = resolveLayoutFileURL(developerLayoutDirectory(), services.homeDirectory);
   showOnboarding = !services.defaults->boolForKey(kHasCompletedOnboardingKey);
 }
 

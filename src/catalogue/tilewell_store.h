@@ -93,6 +93,12 @@ class TilewellStore {
 
   // --- Application scan and the layout file ----------------------------------------------------
 
+  // Writes a save that is still waiting for its delay at once, and returns when it is on disk.
+  // For a normal quit, so that the last edit is not lost.
+  void flushPendingSave();
+  // A save is scheduled and has not started writing yet.
+  bool hasPendingSave() const;
+
   // --- Folder operations -----------------------------------------------------------------------
 
   // --- Drag and reorder ------------------------------------------------------------------------
@@ -106,6 +112,8 @@ class TilewellStore {
 
   void onSearchTextChanged();
   void syncPagerPageCount();
+  // The initialiser's steps, in order.
+  void initialise();
 
   PlatformServices services;
   LifetimeToken lifetime;
@@ -123,6 +131,11 @@ class TilewellStore {
   std::string currentQuery;
 
   // --- Private state of the scan and the layout file ---
+
+  struct PendingSave;
+  // Writes the arrangement 0.35 s from now unless another call comes first.
+  void scheduleDebouncedSave();
+  std::shared_ptr<PendingSave> pendingSave;
 
   // --- Private state of editing ---
 

@@ -36,6 +36,7 @@ PlatformServices makePosixPlatformServices() {
       std::make_shared<PlistUserDefaults>(calyxaConfigDirectory(), kDefaultsDomain),
       std::make_shared<PosixWorkspace>(root),
       root,
+      processHomeDirectory(),
   };
 }
 

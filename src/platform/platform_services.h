@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <memory>
 
 #include "platform/dispatch.h"
@@ -19,6 +20,8 @@ struct PlatformServices {
   std::shared_ptr<UserDefaults> defaults;
   std::shared_ptr<Workspace> workspace;
   SystemRoot systemRoot;
+  // The process's home directory (the layout file lives under it).
+  std::filesystem::path homeDirectory;
 
   // The process's services: installed ones, else the posix backend.
   static const PlatformServices& shared();

@@ -5,9 +5,13 @@
 namespace calyxa::testing {
 
 PlatformServices TestPlatform::services() const {
-  return PlatformServices{
-      scheduler->clock(), scheduler->mainQueue(), scheduler->backgroundQueue(), defaults, workspace,
-      systemRoot};
+  return PlatformServices{scheduler->clock(),
+                          scheduler->mainQueue(),
+                          scheduler->backgroundQueue(),
+                          defaults,
+                          workspace,
+                          systemRoot,
+                          home->path()};
 }
 
 TestStore::TestStore() : store(std::make_unique<TilewellStore>(platform.services(), pager)) {}

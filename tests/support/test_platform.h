@@ -9,6 +9,7 @@
 #include "platform/platform_services.h"
 #include "support/fakes.h"
 #include "support/manual_scheduler.h"
+#include "support/temp_dir.h"
 
 namespace calyxa::testing {
 
@@ -18,6 +19,8 @@ struct TestPlatform {
   std::shared_ptr<InMemoryUserDefaults> defaults = std::make_shared<InMemoryUserDefaults>();
   std::shared_ptr<FakeWorkspace> workspace = std::make_shared<FakeWorkspace>();
   SystemRoot systemRoot{"/nonexistent-calyxa-test-root"};
+  // Stands for $HOME: the layout file goes to CalyxaData inside it.
+  std::shared_ptr<TempDir> home = std::make_shared<TempDir>();
 
   PlatformServices services() const;
 };
@@ -32,6 +35,10 @@ class TilewellStoreInspector {
     return store.filterCacheValue;
   }
   static std::size_t iconCacheSize(const TilewellStore& store) { return store.iconCache.size(); }
+  static const std::filesystem::path& layoutFileURL(const TilewellStore& store) {
+    return store.layoutFileURL;
+  }
+  static void scheduleDebouncedSave(TilewellStore& store) { store.scheduleDebouncedSave(); }
 };
 
 // A store on a test platform with its own pager.

@@ -77,6 +77,11 @@ FileReadResult readFileBytes(const std::filesystem::path& path, std::size_t maxB
 }
 
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+  return writeFileAtomically(path, bytes, {});
+}
+
+bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                         const std::function<void()>& beforeRename) {
   const std::filesystem::path directory =
       path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
   std::string temporary = (directory / ("." + path.filename().string() + ".XXXXXX")).string();
@@ -86,9 +91,10 @@ bool writeFileAtomically(const std::filesystem::path& path, std::string_view byt
   // Keep the permissions of the file being replaced; a new file gets the usual 0644.
   struct stat existing {};
   const mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
-  const bool ok = ::fchmod(fd.get(), mode) == 0 && writeAll(fd.get(), bytes) &&
-                  ::fsync(fd.get()) == 0 && fd.close() &&
-                  ::rename(temporary.c_str(), path.c_str()) == 0;
+  bool ok = ::fchmod(fd.get(), mode) == 0 && writeAll(fd.get(), bytes) && ::fsync(fd.get()) == 0 &&
+            fd.close();
+  if (ok && beforeRename) beforeRename();
+  ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
   if (!ok) {
     fd.close();
     ::unlink(temporary.c_str());

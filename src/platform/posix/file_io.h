@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,5 +23,10 @@ FileReadResult readFileBytes(const std::filesystem::path& path, std::size_t maxB
 // `path`, so that a reader sees the old file or the new one, never a part. False on any failure,
 // in which case the temporary file is removed and `path` is untouched.
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+// The same, calling `beforeRename` once the new bytes are safely on disk under the temporary
+// name; tests use it to stand for a crash at the worst moment.
+bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                         const std::function<void()>& beforeRename);
 
 }  // namespace calyxa
