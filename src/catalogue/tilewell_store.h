@@ -175,7 +175,7 @@ class TilewellStore {
 
   // --- Private state of editing ---
 
-  // The end of every arrangement edit: page count, then the save, then the toast if any.
+  // The end of a folder edit: the page count, then the save, then the toast if any.
   void finishArrangementEdit(std::optional<std::string> toast = std::nullopt);
 
   // --- Private state of launch at login, permissions and onboarding ---

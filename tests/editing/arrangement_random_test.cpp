@@ -138,7 +138,8 @@ class RandomEditor {
         std::optional<LaunchItem> on;
         if (below(5) != 0) on = item();
         // Mostly released where the highlight is, as a real drop is.
-        if (const auto& highlighted = store_->potentialFolderTargetID.get(); highlighted && below(2)) {
+        if (const auto& highlighted = store_->potentialFolderTargetID.get();
+            highlighted && below(2)) {
           for (const auto& slot : store_->filteredItems()) {
             if (slot.id() == *highlighted) on = slot;
           }
