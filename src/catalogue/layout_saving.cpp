@@ -11,20 +11,24 @@ constexpr double kSaveDelay = 0.35;
 
 // One snapshot on its way to disk. Whoever starts it first writes it; nobody writes it twice.
 struct TilewellStore::PendingSave {
-  std::vector<SavedLayoutItem> snapshot;
+  // The arrangement as it stood. Slots are immutable and share their payloads, so the copy costs
+  // a pointer per slot on the main thread, and the records are made on the writing thread: a
+  // drag reorders a large grid several times a second.
+  std::vector<LaunchItem> snapshot;
   std::filesystem::path file;
   std::atomic<bool> started{false};
 
   void write() {
     if (started.exchange(true)) return;
-    writeLayoutFile(file, snapshot);  // a failure leaves the old file whole; nothing to report
+    // A failure leaves the old file whole; nothing to report.
+    writeLayoutFile(file, snapshotLayout(snapshot));
   }
 };
 
 void TilewellStore::scheduleDebouncedSave() {
   if (saveDebounceWorkItem) saveDebounceWorkItem->cancel();
   auto save = std::make_shared<PendingSave>();
-  save->snapshot = snapshotLayout(items);
+  save->snapshot = items;
   save->file = layoutFileURL;
   // The background queue is serial: writes land in the order they were scheduled, so the newest
   // arrangement is the one left on disk.

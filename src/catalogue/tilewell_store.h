@@ -101,7 +101,43 @@ class TilewellStore {
 
   // --- Folder operations -----------------------------------------------------------------------
 
+  // Drops application `dragged` on `target`: a new folder of the two in the target's slot, or the
+  // application appended to the target folder. A dragged folder is never merged.
+  void createOrMergeIntoFolder(LaunchItem dragged, LaunchItem target);
+  // Turns the application's slot into a folder holding it alone, and opens it.
+  void createNewFolderWithApp(AppItem app, std::string customName = "新建文件夹");
+  // Blank names are ignored; others are stored trimmed.
+  void updateFolderName(std::string folderID, std::string newName);
+  // Appends `app` to the folder and takes it out of wherever else it stood.
+  void addAppToFolder(std::string folderID, AppItem app);
+  // Puts the application back on the grid right after the folder; a folder left with fewer than
+  // two applications is dissolved.
+  void removeAppFromFolder(std::string folderID, std::string appID);
+  // Puts the folder's applications on the grid in its place, in order.
+  void dissolveFolder(std::string folderID);
+
   // --- Drag and reorder ------------------------------------------------------------------------
+
+  // Hovering an application this close (points) to another slot's icon centre means a merge.
+  static constexpr double kMergeRadius = 34.0;
+  // The icon centre within a cell, as fractions of the cell's width and height.
+  static constexpr double kIconCentreX = 0.5;
+  static constexpr double kIconCentreY = 0.45;
+  // Live reorders are at least this far apart, in seconds of media time.
+  static constexpr double kReorderThrottle = 0.16;
+  static constexpr double kItemMoveVelocityHint = 1100.0;
+
+  // The pointer moved over `target` while `dragged` is dragged: highlight a merge or reorder live.
+  void updateDragOverTarget(LaunchItem dragged, LaunchItem target, Point cursorInCell,
+                            Size cellSize);
+  // The pointer left the cell `id`.
+  void clearFolderHighlight(std::string id);
+  // The drag was released over a cell (`on`), or over no cell.
+  void finalizeItemDrop(LaunchItem dragged, std::optional<LaunchItem> on);
+  // Edit-mode arrows: moves the slot `delta` places, the pager following it.
+  void moveItemStep(LaunchItem item, int delta);
+  // Moves the slot to the first place of `targetPage` (clamped to the pages there are).
+  void moveItemToPage(LaunchItem item, int targetPage);
 
   // --- Launch at login -------------------------------------------------------------------------
 
@@ -138,6 +174,9 @@ class TilewellStore {
   std::shared_ptr<PendingSave> pendingSave;
 
   // --- Private state of editing ---
+
+  // The end of a folder edit: the page count, then the save, then the toast if any.
+  void finishArrangementEdit(std::optional<std::string> toast = std::nullopt);
 
   // --- Private state of launch at login, permissions and onboarding ---
 };
