@@ -44,11 +44,7 @@ class TouchpadSession final : public ContactFrameSource::Session {
 
  private:
   void deliver(std::size_t device, const TouchpadFrameAssembler::Frame& frame) {
-    const int times = frame.endsTouch ? TouchpadFrameAssembler::kEndOfTouchDeliveries : 1;
-    for (int i = 0; i < times; ++i) {
-      handler_(static_cast<std::int32_t>(device), frame.records.data(),
-               static_cast<std::int32_t>(frame.records.size()), frame.timestamp, frameNumber_++);
-    }
+    deliverTouchpadFrame(static_cast<std::int32_t>(device), frame, handler_, frameNumber_);
   }
 
   ContactFrameHandler handler_;
@@ -60,6 +56,16 @@ class TouchpadSession final : public ContactFrameSource::Session {
 };
 
 }  // namespace
+
+void deliverTouchpadFrame(std::int32_t device, const TouchpadFrameAssembler::Frame& frame,
+                          const ContactFrameHandler& handler, std::int32_t& frameNumber) {
+  const int times = frame.endsTouch ? TouchpadFrameAssembler::kEndOfTouchDeliveries : 1;
+  const void* records = frame.records.empty() ? nullptr : frame.records.data();
+  for (int i = 0; i < times; ++i) {
+    handler(device, records, static_cast<std::int32_t>(frame.records.size()), frame.timestamp,
+            frameNumber++);
+  }
+}
 
 std::vector<SlotState> slotStates(const libevdev* device) {
   const int count =

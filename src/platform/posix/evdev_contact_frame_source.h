@@ -26,6 +26,11 @@ class EvdevContactFrameSource final : public ContactFrameSource {
 // The slots of a multitouch device as libevdev last knew them.
 std::vector<SlotState> slotStates(const libevdev* device);
 
+// Hands an assembled frame to `handler`: once, or repeatedly for the frame that ends a touch
+// (TouchpadFrameAssembler::kEndOfTouchDeliveries). `frameNumber` counts the deliveries.
+void deliverTouchpadFrame(std::int32_t device, const TouchpadFrameAssembler::Frame& frame,
+                          const ContactFrameHandler& handler, std::int32_t& frameNumber);
+
 // An assembler with the device's axis ranges and slot count, set to its present slots.
 TouchpadFrameAssembler makeFrameAssembler(const libevdev* device);
 
