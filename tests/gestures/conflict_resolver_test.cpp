@@ -71,8 +71,7 @@ TEST(PlistPreferenceStoreTest, DamagedDomainsReadAsEmptyAndAreNeverWrittenBackTr
   store.setValue("TrackpadFourFingerPinchGesture", PlistValue(0), kTrackpad, kPreferencesAnyHost);
   EXPECT_EQ(store.copyValue("TrackpadFourFingerPinchGesture", kTrackpad, kPreferencesAnyHost),
             PlistValue(0));
-  EXPECT_EQ(readFileBytes(dir / "Preferences/com.apple.AppleMultitouchTrackpad.plist.corrupt",
-                          1024)
+  EXPECT_EQ(readFileBytes(dir / "Preferences/com.apple.AppleMultitouchTrackpad.plist.corrupt", 1024)
                 .bytes,
             garbage);
 
@@ -109,7 +108,8 @@ struct ResolverBench {
   // Every preference file, as bytes.
   std::map<std::string, std::string> files() const {
     std::map<std::string, std::string> contents;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir / "calyxa/Preferences")) {
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(dir / "calyxa/Preferences")) {
       if (entry.is_regular_file()) {
         contents[entry.path().string()] = readFileBytes(entry.path(), 1 << 20).bytes;
       }

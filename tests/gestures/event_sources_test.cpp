@@ -118,8 +118,8 @@ TEST(EventTapTest, DecisionTable) {
     for (double since : {0.0, 0.349, 0.35, 5.0}) {
       const bool quiet = fingers <= 3 && since >= 0.35;
       for (std::uint32_t type = 0; type < 40; ++type) {
-        const bool gesture = type == 18 || type == 19 || type == 20 || type == 29 ||
-                             type == 30 || type == 31;
+        const bool gesture =
+            type == 18 || type == 19 || type == 20 || type == 29 || type == 30 || type == 31;
         const bool expected = quiet || (!gesture && (type != 22 || fingers <= 3));
         EXPECT_EQ(Monitor::tapPassesEvent(type, fingers, since), expected)
             << "type " << type << ", " << fingers << " fingers, " << since << " s";
@@ -220,7 +220,8 @@ TEST(LinuxKeysTest, TranslateToTheProgramsCodesAndFlags) {
 
   LinuxModifiers alt;
   alt.alt = true;
-  EXPECT_TRUE(Monitor::isHotKey(press(KEY_SPACE, alt)->keyCode, press(KEY_SPACE, alt)->modifierFlags));
+  EXPECT_TRUE(
+      Monitor::isHotKey(press(KEY_SPACE, alt)->keyCode, press(KEY_SPACE, alt)->modifierFlags));
   alt.capsLockOn = true;
   EXPECT_EQ(press(KEY_SPACE, alt)->modifierFlags, kOption | kCapsLock);
   LinuxModifiers super;
@@ -241,8 +242,8 @@ TEST(LinuxKeysTest, TranslateToTheProgramsCodesAndFlags) {
   EXPECT_EQ(press(KEY_A)->modifierFlags, 0u);
 
   // Modifier keys change flags, they are not key presses; unknown keys have no code.
-  for (const unsigned key : {KEY_LEFTCTRL, KEY_RIGHTSHIFT, KEY_LEFTALT, KEY_RIGHTMETA,
-                             KEY_CAPSLOCK}) {
+  for (const unsigned key :
+       {KEY_LEFTCTRL, KEY_RIGHTSHIFT, KEY_LEFTALT, KEY_RIGHTMETA, KEY_CAPSLOCK}) {
     EXPECT_FALSE(press(key)) << key;
   }
   EXPECT_FALSE(press(KEY_RESERVED));
@@ -263,9 +264,9 @@ TEST(PosixEventMonitorsTest, NoTapAndNoMonitorsWithoutDevicesButLocalMonitorsWor
   testing::TempDir empty;
   empty.write("event0", "not a device");
   PosixEventMonitors monitors(scheduler->mainQueue(), empty.path());
-  EXPECT_EQ(monitors.createEventTap(0, 0, 0, Monitor::kEventTapMask, &globalEventTapCallback,
-                                    nullptr),
-            nullptr);
+  EXPECT_EQ(
+      monitors.createEventTap(0, 0, 0, Monitor::kEventTapMask, &globalEventTapCallback, nullptr),
+      nullptr);
   EXPECT_FALSE(monitors.addGlobalMagnifyMonitor([](const MagnifyEvent&) {}));
   EXPECT_FALSE(monitors.addGlobalKeyDownMonitor([](const KeyDownEvent&) {}));
 

@@ -2,14 +2,14 @@
 #include <libevdev/libevdev.h>
 
 #include <cstdio>
-#include <ostream>
 #include <map>
 #include <memory>
+#include <ostream>
 #include <random>
 
+#include "pinch_test_support.h"
 #include "platform/posix/evdev_contact_frame_source.h"
 #include "platform/posix/evdev_device.h"
-#include "pinch_test_support.h"
 #include "platform/posix/touchpad_frame_assembler.h"
 #include "support/temp_dir.h"
 
@@ -108,8 +108,7 @@ TEST(TouchpadFrameAssemblerTest, EachReportIsOneFrameOfTheSlotsWithContacts) {
   events.at(2'030'000).slot(1).abs(ABS_MT_TOOL_TYPE, MT_TOOL_FINGER).report();
   EXPECT_EQ(events.frames[5].contacts, events.frames[4].contacts);
   EXPECT_EQ(events.frames[6].contacts, events.frames[4].contacts);
-  EXPECT_EQ(events.frames[7].contacts,
-            (std::vector<Contact>{{4, 0.5f, 0.5f}, {4, 1.0f, 0.5f}}));
+  EXPECT_EQ(events.frames[7].contacts, (std::vector<Contact>{{4, 0.5f, 0.5f}, {4, 1.0f, 0.5f}}));
   EXPECT_EQ(events.frames.size(), 8u);
 }
 
@@ -130,8 +129,7 @@ TEST(TouchpadFrameAssemblerTest, DroppedEventsResynchroniseWithoutInventingConta
   EXPECT_FALSE(pad.resynchronise(present, 2));
   events.at(1'030'000).y(35).report();
   ASSERT_EQ(events.frames.size(), 2u);
-  EXPECT_EQ(events.frames[1].contacts,
-            (std::vector<Contact>{{4, 0.25f, 0.2f}, {4, 0.3f, 0.35f}}));
+  EXPECT_EQ(events.frames[1].contacts, (std::vector<Contact>{{4, 0.25f, 0.2f}, {4, 0.3f, 0.35f}}));
 
   // Everything lifted while events were lost: the touch ends at the moment of the drop.
   events.at(1'040'000).dropped();
