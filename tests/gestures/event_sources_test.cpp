@@ -113,21 +113,6 @@ TEST(EventTapTest, SwallowsGestureEventsWhileFourFingersRestOrRightAfterAPinch) 
             (std::vector<Enable>{{1, true}, {1, true}, {1, true}}));
 }
 
-TEST(EventTapTest, DecisionTable) {
-  for (int fingers : {0, 3, 4, 11}) {
-    for (double since : {0.0, 0.349, 0.35, 5.0}) {
-      const bool quiet = fingers <= 3 && since >= 0.35;
-      for (std::uint32_t type = 0; type < 40; ++type) {
-        const bool gesture =
-            type == 18 || type == 19 || type == 20 || type == 29 || type == 30 || type == 31;
-        const bool expected = quiet || (!gesture && (type != 22 || fingers <= 3));
-        EXPECT_EQ(Monitor::tapPassesEvent(type, fingers, since), expected)
-            << "type " << type << ", " << fingers << " fingers, " << since << " s";
-      }
-    }
-  }
-}
-
 TEST(MagnifyTest, ClosingOrOpeningSumsTriggerOnceEveryCooldown) {
   RecordingMonitor m;
   m.monitor->startMonitoring();

@@ -21,8 +21,8 @@ PlatformServices TestPlatform::services() const {
 }
 
 std::shared_ptr<RecordingPreferenceStore> TestPlatform::makePreferences(const TempDir& home) {
-  return std::make_shared<RecordingPreferenceStore>(std::make_shared<PlistPreferenceStore>(
-      home / ".config/calyxa/Preferences", "test-host"));
+  return std::make_shared<RecordingPreferenceStore>(
+      std::make_shared<PlistPreferenceStore>(home / ".config/calyxa/Preferences", "test-host"));
 }
 
 TestStore::TestStore() : store(std::make_unique<TilewellStore>(platform.services(), pager)) {}
