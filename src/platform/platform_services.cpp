@@ -3,7 +3,11 @@
 #include <mutex>
 #include <optional>
 
+#include "platform/posix/evdev_contact_frame_source.h"
+#include "platform/posix/inert_system_settings.h"
+#include "platform/posix/plist_preference_store.h"
 #include "platform/posix/plist_user_defaults.h"
+#include "platform/posix/posix_event_monitors.h"
 #include "platform/posix/posix_media_clock.h"
 #include "platform/posix/posix_paths.h"
 #include "platform/posix/posix_workspace.h"
@@ -29,14 +33,20 @@ SharedSlot& sharedSlot() {
 PlatformServices makePosixPlatformServices() {
   auto clock = std::make_shared<PosixMediaClock>();
   const SystemRoot root = SystemRoot::fromEnvironment();
+  auto mainQueue = std::make_shared<RunLoop>(clock);
   return PlatformServices{
       clock,
-      std::make_shared<RunLoop>(clock),
+      mainQueue,
       std::make_shared<SerialBackgroundQueue>(clock),
       std::make_shared<PlistUserDefaults>(calyxaConfigDirectory(), kDefaultsDomain),
       std::make_shared<PosixWorkspace>(root),
       root,
       processHomeDirectory(),
+      std::make_shared<EvdevContactFrameSource>(),
+      std::make_shared<PosixEventMonitors>(mainQueue),
+      std::make_shared<PlistPreferenceStore>(calyxaConfigDirectory() / "Preferences",
+                                             currentHostIdentifier()),
+      std::make_shared<InertSystemSettings>(),
   };
 }
 

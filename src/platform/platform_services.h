@@ -3,9 +3,13 @@
 #include <filesystem>
 #include <memory>
 
+#include "platform/contact_frame_source.h"
 #include "platform/dispatch.h"
+#include "platform/event_monitors.h"
 #include "platform/media_clock.h"
+#include "platform/preference_store.h"
 #include "platform/system_root.h"
+#include "platform/system_settings.h"
 #include "platform/user_defaults.h"
 #include "platform/workspace.h"
 
@@ -22,6 +26,11 @@ struct PlatformServices {
   SystemRoot systemRoot;
   // The process's home directory (the layout file lives under it).
   std::filesystem::path homeDirectory;
+  // Gesture input: touch-surface frames, the event stream, the system's gesture preferences.
+  std::shared_ptr<ContactFrameSource> contactFrames;
+  std::shared_ptr<EventMonitors> eventMonitors;
+  std::shared_ptr<PreferenceStore> preferences;
+  std::shared_ptr<SystemSettings> systemSettings;
 
   // The process's services: installed ones, else the posix backend.
   static const PlatformServices& shared();

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/posix/plist_preference_store.h"
+
 namespace calyxa::testing {
 
 PlatformServices TestPlatform::services() const {
@@ -11,7 +13,16 @@ PlatformServices TestPlatform::services() const {
                           defaults,
                           workspace,
                           systemRoot,
-                          home->path()};
+                          home->path(),
+                          contactFrames,
+                          eventMonitors,
+                          preferences,
+                          systemSettings};
+}
+
+std::shared_ptr<RecordingPreferenceStore> TestPlatform::makePreferences(const TempDir& home) {
+  return std::make_shared<RecordingPreferenceStore>(
+      std::make_shared<PlistPreferenceStore>(home / ".config/calyxa/Preferences", "test-host"));
 }
 
 TestStore::TestStore() : store(std::make_unique<TilewellStore>(platform.services(), pager)) {}

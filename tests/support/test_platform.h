@@ -8,6 +8,7 @@
 #include "catalogue/tilewell_store.h"
 #include "platform/platform_services.h"
 #include "support/fakes.h"
+#include "support/gesture_fakes.h"
 #include "support/manual_scheduler.h"
 #include "support/temp_dir.h"
 
@@ -21,8 +22,17 @@ struct TestPlatform {
   SystemRoot systemRoot{"/nonexistent-calyxa-test-root"};
   // Stands for $HOME: the layout file goes to CalyxaData inside it.
   std::shared_ptr<TempDir> home = std::make_shared<TempDir>();
+  std::shared_ptr<FakeContactFrameSource> contactFrames =
+      std::make_shared<FakeContactFrameSource>();
+  std::shared_ptr<FakeEventMonitors> eventMonitors = std::make_shared<FakeEventMonitors>();
+  // Real preference files in the temporary home, with a record of the calls.
+  std::shared_ptr<RecordingPreferenceStore> preferences = makePreferences(*home);
+  std::shared_ptr<RecordingSystemSettings> systemSettings =
+      std::make_shared<RecordingSystemSettings>();
 
   PlatformServices services() const;
+
+  static std::shared_ptr<RecordingPreferenceStore> makePreferences(const TempDir& home);
 };
 
 // Reads and sets the store's private state in tests.

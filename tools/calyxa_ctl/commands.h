@@ -7,5 +7,7 @@
 namespace calyxa::ctl {
 
 int runHelp(const std::vector<std::string>& arguments);
+int runTouchpad(const std::vector<std::string>& arguments);
+int runGestures(const std::vector<std::string>& arguments);
 
 }  // namespace calyxa::ctl

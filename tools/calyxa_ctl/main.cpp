@@ -16,6 +16,17 @@ struct Command {
 
 const Command kCommands[] = {
     {"help", "help                      show this help", calyxa::ctl::runHelp},
+    {"touchpad",
+     "touchpad replay FILE      print the pinches the recogniser finds in a frame file\n"
+     "  touchpad record FILE      record the touchpads' contact frames until interrupted\n"
+     "  touchpad watch            print the pinches made on the touchpads until interrupted",
+     calyxa::ctl::runTouchpad},
+    {"gestures",
+     "gestures status           whether the system pinch gestures are switched off; values\n"
+     "  gestures disable          switch them off, keeping their values of before\n"
+     "  gestures restore          give them back exactly as they were\n"
+     "                            (both: --restart-dock also restarts the Dock)",
+     calyxa::ctl::runGestures},
 };
 
 }  // namespace
