@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/posix/file_io.h"
+#include "platform/posix/plist_limits.h"
 
 namespace calyxa {
 namespace {
@@ -150,6 +151,7 @@ bool looksBinary(std::string_view bytes) {
 
 std::optional<PlistValue> parsePlist(std::string_view bytes) {
   if (bytes.empty() || bytes.size() > kMaxPlistFileBytes) return std::nullopt;
+  if (!plistWithinParserLimits(bytes)) return std::nullopt;
   plist_t root = nullptr;
   const auto length = static_cast<std::uint32_t>(bytes.size());
   if (looksBinary(bytes)) {
