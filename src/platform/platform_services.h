@@ -3,9 +3,15 @@
 #include <filesystem>
 #include <memory>
 
+#include "platform/bookmarks.h"
+#include "platform/bundle_reader.h"
 #include "platform/dispatch.h"
+#include "platform/file_system.h"
+#include "platform/folder_chooser.h"
 #include "platform/media_clock.h"
+#include "platform/running_applications.h"
 #include "platform/system_root.h"
+#include "platform/user_database.h"
 #include "platform/user_defaults.h"
 #include "platform/workspace.h"
 
@@ -22,6 +28,13 @@ struct PlatformServices {
   SystemRoot systemRoot;
   // The process's home directory (the layout file lives under it).
   std::filesystem::path homeDirectory;
+  // The application scan's view of the system (paths under systemRoot).
+  std::shared_ptr<FileSystem> fileSystem;
+  std::shared_ptr<BundleReader> bundles;
+  std::shared_ptr<RunningApplicationSource> runningApplications;
+  std::shared_ptr<UserDatabase> userDatabase;
+  std::shared_ptr<Bookmarks> bookmarks;
+  std::shared_ptr<FolderChooser> folderChooser;
 
   // The process's services: installed ones, else the posix backend.
   static const PlatformServices& shared();

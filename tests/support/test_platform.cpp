@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/posix/posix_bundle_reader.h"
+
 namespace calyxa::testing {
 
 PlatformServices TestPlatform::services() const {
@@ -11,10 +13,20 @@ PlatformServices TestPlatform::services() const {
                           defaults,
                           workspace,
                           systemRoot,
-                          home->path()};
+                          home->path(),
+                          std::make_shared<TestFileSystem>(systemRoot, fileSystemFaults),
+                          std::make_shared<PosixBundleReader>(systemRoot, localizations),
+                          runningApplications,
+                          userDatabase,
+                          bookmarks,
+                          folderChooser};
 }
 
 TestStore::TestStore() : store(std::make_unique<TilewellStore>(platform.services(), pager)) {}
+
+TestStore::TestStore(TestPlatform configured)
+    : platform(std::move(configured)),
+      store(std::make_unique<TilewellStore>(platform.services(), pager)) {}
 
 AppItem makeApp(const std::string& name, bool isSystem, const std::string& bundleIdentifier) {
   const std::string path = (isSystem ? "/System/Applications/" : "/Applications/") + name + ".app";

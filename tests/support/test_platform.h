@@ -9,6 +9,7 @@
 #include "platform/platform_services.h"
 #include "support/fakes.h"
 #include "support/manual_scheduler.h"
+#include "support/scan_fakes.h"
 #include "support/temp_dir.h"
 
 namespace calyxa::testing {
@@ -21,6 +22,15 @@ struct TestPlatform {
   SystemRoot systemRoot{"/nonexistent-calyxa-test-root"};
   // Stands for $HOME: the layout file goes to CalyxaData inside it.
   std::shared_ptr<TempDir> home = std::make_shared<TempDir>();
+  // The scan reads the real file system under systemRoot, with these faults on top, and real
+  // bundles there, translated for these languages.
+  std::shared_ptr<FileSystemFaults> fileSystemFaults = std::make_shared<FileSystemFaults>();
+  std::vector<std::string> localizations{"zh-Hans", "zh_CN", "zh"};
+  std::shared_ptr<FakeRunningApplications> runningApplications =
+      std::make_shared<FakeRunningApplications>();
+  std::shared_ptr<FakeUserDatabase> userDatabase = std::make_shared<FakeUserDatabase>();
+  std::shared_ptr<FakeBookmarks> bookmarks = std::make_shared<FakeBookmarks>();
+  std::shared_ptr<FakeFolderChooser> folderChooser = std::make_shared<FakeFolderChooser>();
 
   PlatformServices services() const;
 };
@@ -39,6 +49,10 @@ class TilewellStoreInspector {
     return store.layoutFileURL;
   }
   static void scheduleDebouncedSave(TilewellStore& store) { store.scheduleDebouncedSave(); }
+  static const std::unordered_map<std::string, Image>& iconCache(const TilewellStore& store) {
+    return store.iconCache;
+  }
+  static void clearIconCache(TilewellStore& store) { store.iconCache.clear(); }
 };
 
 // A store on a test platform with its own pager.
@@ -48,6 +62,7 @@ struct TestStore {
   std::unique_ptr<TilewellStore> store;
 
   TestStore();
+  explicit TestStore(TestPlatform configured);
   TilewellStore& operator*() { return *store; }
   TilewellStore* operator->() { return store.get(); }
 };
