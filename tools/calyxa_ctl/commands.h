@@ -7,5 +7,7 @@
 namespace calyxa::ctl {
 
 int runHelp(const std::vector<std::string>& arguments);
+// catalogue [--extra-directory DIR]: scan, save, print the layout document and the catalogue.
+int runCatalogue(const std::vector<std::string>& arguments);
 
 }  // namespace calyxa::ctl
