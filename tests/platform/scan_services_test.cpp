@@ -107,6 +107,14 @@ TEST(Utf8Test, AcceptsWellFormedTextOnly) {
     EXPECT_FALSE(isValidUtf8(bad)) << bad;
 }
 
+TEST(SystemRootTest, PlainTextResolutionMatchesThePathOne) {
+  for (const char* root : {"/", "/tmp/calyxa root", "/tmp/r/"}) {
+    const SystemRoot systemRoot(root);
+    for (const char* path : {"/Applications/A.app", "//System/x", "/", "relative/b", ""})
+      EXPECT_EQ(systemRoot.resolveString(path), systemRoot.resolve(path).string()) << root << path;
+  }
+}
+
 TEST(PosixFileSystemTest, ListsInDirectoryOrderUnderTheRootAndFollowsLinks) {
   TempDir root;
   for (const char* name : {"b.app", "a.app", "Games", ".hidden", "zz"})

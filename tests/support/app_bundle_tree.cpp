@@ -36,8 +36,9 @@ std::string utf16StringsFile(const std::map<std::string, std::string>& entries) 
 void writeAppBundle(const std::filesystem::path& root, const std::string& systemPath,
                     const BundleSpec& spec) {
   const std::filesystem::path bundle = SystemRoot(root).resolve(systemPath);
-  PlistDictionary info{{"CFBundlePackageType", PlistValue("APPL")},
-                       {"CFBundleExecutable", PlistValue("main")}};
+  PlistDictionary info = spec.extraKeys;
+  info.insert({"CFBundlePackageType", PlistValue("APPL")});
+  info.insert({"CFBundleExecutable", PlistValue("main")});
   if (spec.identifier) info["CFBundleIdentifier"] = *spec.identifier;
   if (spec.bundleName) info["CFBundleName"] = *spec.bundleName;
   if (spec.displayName) info["CFBundleDisplayName"] = *spec.displayName;

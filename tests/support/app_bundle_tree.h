@@ -17,6 +17,8 @@ struct BundleSpec {
   PlistFormat format = PlistFormat::xml;
   // .lproj folder name -> translated CFBundleDisplayName, written as a UTF-16 strings file.
   std::map<std::string, std::string> localizedDisplayNames = {};
+  // Further Info.plist entries.
+  PlistDictionary extraKeys = {};
 };
 
 // Writes a bundle with Contents/Info.plist (and translations) at `systemPath` under `root`.

@@ -1,11 +1,15 @@
 #include "platform/posix/posix_bundle_reader.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
 
 #include "platform/posix/bundle_info.h"
 #include "platform/posix/file_io.h"
+#include "platform/posix/plist_io.h"
 #include "platform/posix/strings_file.h"
 
 namespace calyxa {
@@ -83,9 +87,12 @@ std::vector<std::string> preferredBundleLocalizations() {
 }
 
 std::optional<std::string> PosixBundleReader::bundleIdentifier(const std::string& bundlePath) {
-  const auto info = infoDictionary(bundlePath);
-  if (!info) return std::nullopt;
-  return stringEntry(*info, "CFBundleIdentifier");
+  // Only one entry is wanted, and the scan asks for thousands: skip converting the rest.
+  const FileReadResult file =
+      readFileBytesAt(AT_FDCWD, (root_.resolveString(bundlePath) + "/Contents/Info.plist").c_str(),
+                      kMaxPlistFileBytes);
+  if (file.status != ReadStatus::ok) return std::nullopt;
+  return plistDictionaryString(file.bytes, "CFBundleIdentifier");
 }
 
 std::optional<PlistDictionary> PosixBundleReader::infoDictionary(const std::string& bundlePath) {
@@ -94,14 +101,21 @@ std::optional<PlistDictionary> PosixBundleReader::infoDictionary(const std::stri
 
 std::optional<PlistDictionary> PosixBundleReader::localizedInfoDictionary(
     const std::string& bundlePath) {
-  const std::filesystem::path resources = root_.resolve(bundlePath) / "Contents" / "Resources";
+  if (localizations_.empty()) return std::nullopt;
+  // Most bundles have no translations at all: one failed open answers for every language.
+  const std::string resources = root_.resolveString(bundlePath) + "/Contents/Resources";
+  const int directory = ::open(resources.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (directory < 0) return std::nullopt;
+  std::optional<PlistDictionary> entries;
   for (const auto& language : localizations_) {
-    const FileReadResult file = readFileBytes(
-        resources / (language + ".lproj") / "InfoPlist.strings", kMaxStringsFileBytes);
+    const FileReadResult file = readFileBytesAt(
+        directory, (language + ".lproj/InfoPlist.strings").c_str(), kMaxStringsFileBytes);
     if (file.status != ReadStatus::ok) continue;
-    if (auto entries = parseStringsFile(file.bytes)) return entries;
+    entries = parseStringsFile(file.bytes);
+    if (entries) break;
   }
-  return std::nullopt;
+  ::close(directory);
+  return entries;
 }
 
 std::string PosixBundleReader::displayName(const std::string& path) {

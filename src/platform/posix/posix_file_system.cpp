@@ -17,7 +17,8 @@ struct DirectoryCloser {
 
 std::optional<std::vector<std::string>> PosixFileSystem::contentsOfDirectory(
     const std::string& path) {
-  const std::unique_ptr<DIR, DirectoryCloser> directory(::opendir(root_.resolve(path).c_str()));
+  const std::unique_ptr<DIR, DirectoryCloser> directory(
+      ::opendir(root_.resolveString(path).c_str()));
   if (!directory) return std::nullopt;
   std::vector<std::string> names;
   for (;;) {
@@ -36,12 +37,12 @@ std::optional<std::vector<std::string>> PosixFileSystem::contentsOfDirectory(
 
 bool PosixFileSystem::fileExists(const std::string& path) {
   struct stat info {};
-  return ::stat(root_.resolve(path).c_str(), &info) == 0;
+  return ::stat(root_.resolveString(path).c_str(), &info) == 0;
 }
 
 bool PosixFileSystem::isDirectory(const std::string& path) {
   struct stat info {};
-  return ::stat(root_.resolve(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  return ::stat(root_.resolveString(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 }  // namespace calyxa
