@@ -151,6 +151,12 @@ TEST_F(ScanTest, UnusualEntriesAreSkippedOrFallBackAndTheScanAlwaysCompletes) {
              "<key>CFBundleIdentifier</key><string>com.\xFF\xFE</string></dict></plist>");
   root.write("Applications/Garbled.app/Contents/Resources/zh-Hans.lproj/InfoPlist.strings",
              "\"CFBundleDisplayName\" = \"\xC3\";");
+  // Info.plist files that cannot be read: a folder in its place, and one without permissions
+  // (which only a user other than root is refused).
+  folder("/Applications/Odd.app/Contents/Info.plist");
+  bundle("/Applications/Private.app", {.identifier = "com.example.private"});
+  std::filesystem::permissions(root / "Applications/Private.app/Contents/Info.plist",
+                               std::filesystem::perms::none);
   // A bundle called just ".app": its display name is empty, so the dictionaries name it.
   bundle("/Applications/.app", {.bundleName = "Nameless"});
   // Links: a loop, a dangling link, a folder linked back to its parent, a link to a bundle.
@@ -170,13 +176,20 @@ TEST_F(ScanTest, UnusualEntriesAreSkippedOrFallBackAndTheScanAlwaysCompletes) {
   std::vector<std::string> found;
   for (const auto& [id, app] : catalogue)
     found.push_back(id);
-  EXPECT_EQ(found,
-            (std::vector<std::string>{
-                "/Applications/.app", "/Applications/Again/.app", "/Applications/Again/Garbled.app",
-                "/Applications/Again/Normal.app", "/Applications/Again/Self.app",
-                "/Applications/Games/Chess.app", "/Applications/Garbled.app",
-                "/Applications/Normal.app", "/Applications/Self.app"}))
+  EXPECT_EQ(
+      found,
+      (std::vector<std::string>{
+          "/Applications/.app", "/Applications/Again/.app", "/Applications/Again/Garbled.app",
+          "/Applications/Again/Normal.app", "/Applications/Again/Odd.app",
+          "/Applications/Again/Private.app", "/Applications/Again/Self.app",
+          "/Applications/Games/Chess.app", "/Applications/Garbled.app", "/Applications/Normal.app",
+          "/Applications/Odd.app", "/Applications/Private.app", "/Applications/Self.app"}))
       << "the linked folder is listed once, one level deep; nothing below it";
+  EXPECT_EQ(describe(catalogue.at("/Applications/Odd.app")),
+            "/Applications/Odd.app | Odd | Odd | /Applications/Odd.app | /Applications/Odd.app | "
+            "user");
+  EXPECT_EQ(catalogue.at("/Applications/Private.app").bundleIdentifier,
+            ::geteuid() == 0 ? "com.example.private" : "/Applications/Private.app");
   const AppItem& garbled = catalogue.at("/Applications/Garbled.app");
   EXPECT_EQ(garbled.name, "Garbled");
   EXPECT_EQ(garbled.bundleIdentifier, "/Applications/Garbled.app");
