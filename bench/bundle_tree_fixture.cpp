@@ -53,11 +53,11 @@ BundleTree generateBundleTree(int count) {
       folder = "/Applications/Group " + std::to_string(i % 20) + "/";
     }
     const std::string path = folder + app.englishName + ".app";
-    testing::BundleSpec spec;
-    spec.format = i % 2 == 0 ? PlistFormat::xml : PlistFormat::binary;
-    if (app.name != app.englishName) spec.localizedDisplayNames = {{"zh-Hans", app.name}};
-    spec.extraKeys = typicalInfo(app, i);
-    testing::writeAppBundle(tree.root->path(), path, spec);
+    testing::BundleContents contents;
+    contents.format = i % 2 == 0 ? PlistFormat::xml : PlistFormat::binary;
+    if (app.name != app.englishName) contents.localizedDisplayNames = {{"zh-Hans", app.name}};
+    contents.extraKeys = typicalInfo(app, i);
+    testing::writeAppBundle(tree.root->path(), path, contents);
     tree.bundlePaths.push_back(path);
   }
   return tree;

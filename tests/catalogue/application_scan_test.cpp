@@ -9,7 +9,7 @@
 namespace calyxa {
 namespace {
 
-using testing::BundleSpec;
+using testing::BundleContents;
 using testing::ManualScheduler;
 using testing::TempDir;
 using testing::TestPlatform;
@@ -41,8 +41,8 @@ class ScanTest : public ::testing::Test {
  protected:
   ScanTest() { platform.systemRoot = SystemRoot(root.path()); }
 
-  void bundle(const std::string& systemPath, BundleSpec spec = {}) {
-    testing::writeAppBundle(root.path(), systemPath, spec);
+  void bundle(const std::string& systemPath, BundleContents contents = {}) {
+    testing::writeAppBundle(root.path(), systemPath, contents);
   }
   void folder(const std::string& systemPath) {
     std::filesystem::create_directories(platform.systemRoot.resolve(systemPath));

@@ -34,18 +34,18 @@ std::string utf16StringsFile(const std::map<std::string, std::string>& entries) 
 }
 
 void writeAppBundle(const std::filesystem::path& root, const std::string& systemPath,
-                    const BundleSpec& spec) {
+                    const BundleContents& contents) {
   const std::filesystem::path bundle = SystemRoot(root).resolve(systemPath);
-  PlistDictionary info = spec.extraKeys;
+  PlistDictionary info = contents.extraKeys;
   info.insert({"CFBundlePackageType", PlistValue("APPL")});
   info.insert({"CFBundleExecutable", PlistValue("main")});
-  if (spec.identifier) info["CFBundleIdentifier"] = *spec.identifier;
-  if (spec.bundleName) info["CFBundleName"] = *spec.bundleName;
-  if (spec.displayName) info["CFBundleDisplayName"] = *spec.displayName;
-  const auto bytes = serializePlist(PlistValue(std::move(info)), spec.format);
+  if (contents.identifier) info["CFBundleIdentifier"] = *contents.identifier;
+  if (contents.bundleName) info["CFBundleName"] = *contents.bundleName;
+  if (contents.displayName) info["CFBundleDisplayName"] = *contents.displayName;
+  const auto bytes = serializePlist(PlistValue(std::move(info)), contents.format);
   if (!bytes) throw std::runtime_error("cannot serialise Info.plist");
   writeBytes(bundle / "Contents" / "Info.plist", *bytes);
-  for (const auto& [language, name] : spec.localizedDisplayNames) {
+  for (const auto& [language, name] : contents.localizedDisplayNames) {
     writeBytes(bundle / "Contents" / "Resources" / (language + ".lproj") / "InfoPlist.strings",
                utf16StringsFile({{"CFBundleDisplayName", name}}));
   }

@@ -10,7 +10,7 @@
 namespace calyxa::testing {
 
 // What goes into a generated application bundle.
-struct BundleSpec {
+struct BundleContents {
   std::optional<std::string> identifier = {};   // CFBundleIdentifier
   std::optional<std::string> bundleName = {};   // CFBundleName
   std::optional<std::string> displayName = {};  // CFBundleDisplayName
@@ -23,7 +23,7 @@ struct BundleSpec {
 
 // Writes a bundle with Contents/Info.plist (and translations) at `systemPath` under `root`.
 void writeAppBundle(const std::filesystem::path& root, const std::string& systemPath,
-                    const BundleSpec& spec);
+                    const BundleContents& contents);
 
 // The UTF-16 little-endian text form of a strings file, with its byte-order mark.
 std::string utf16StringsFile(const std::map<std::string, std::string>& entries);

@@ -18,7 +18,7 @@
 namespace calyxa {
 namespace {
 
-using testing::BundleSpec;
+using testing::BundleContents;
 using testing::TempDir;
 
 struct Outcome {
@@ -82,8 +82,8 @@ class CatalogueCommandTest : public ::testing::Test {
   std::filesystem::path layoutFile() const {
     return dir / "home" / "CalyxaData" / "tilewell_layout.json";
   }
-  void bundle(const std::string& systemPath, BundleSpec spec = {}) const {
-    testing::writeAppBundle(dir / "root", systemPath, spec);
+  void bundle(const std::string& systemPath, BundleContents contents = {}) const {
+    testing::writeAppBundle(dir / "root", systemPath, contents);
   }
 
   TempDir dir;
