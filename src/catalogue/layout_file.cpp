@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <array>
 #include <nlohmann/json.hpp>
 #include <system_error>
 
@@ -84,32 +85,143 @@ void appendEscapedString(std::string& out, std::string_view text) {
   out.push_back('"');
 }
 
-// Null and absence are the same; any other value must be of the expected kind.
-enum class Field { absent, present, wrongKind };
+// Reads the current format straight into records, without building a document tree first (a
+// layout of a few thousand slots decodes several times faster so). Null and absence are the
+// same; any other value must be of the expected kind; keys other than the four are ignored
+// whatever they hold; a repeated key counts as its last occurrence.
+class CurrentLayoutReader {
+ public:
+  using json = nlohmann::json;
 
-Field optionalString(const nlohmann::json& object, const char* key,
-                     std::optional<std::string>& out) {
-  const auto found = object.find(key);
-  if (found == object.end() || found->is_null()) return Field::absent;
-  if (!found->is_string()) return Field::wrongKind;
-  out = found->get<std::string>();
-  return Field::present;
-}
+  std::vector<SavedLayoutItem> records;
 
-Field optionalStringArray(const nlohmann::json& object, const char* key,
-                          std::optional<std::vector<std::string>>& out) {
-  const auto found = object.find(key);
-  if (found == object.end() || found->is_null()) return Field::absent;
-  if (!found->is_array()) return Field::wrongKind;
-  std::vector<std::string> values;
-  values.reserve(found->size());
-  for (const auto& element : *found) {
-    if (!element.is_string()) return Field::wrongKind;
-    values.push_back(element.get<std::string>());
+  bool null() { return scalar(Kind::null, nullptr); }
+  bool boolean(bool) { return scalar(Kind::other, nullptr); }
+  bool number_integer(json::number_integer_t) { return scalar(Kind::other, nullptr); }
+  bool number_unsigned(json::number_unsigned_t) { return scalar(Kind::other, nullptr); }
+  bool number_float(json::number_float_t, const json::string_t&) {
+    return scalar(Kind::other, nullptr);
   }
-  out = std::move(values);
-  return Field::present;
-}
+  bool binary(json::binary_t&) { return scalar(Kind::other, nullptr); }
+  bool string(json::string_t& text) { return scalar(Kind::string, &text); }
+
+  bool start_object(std::size_t) {
+    if (skipping_ > 0) return ++skipping_, true;
+    if (depth_ == 1) {  // a record
+      depth_ = 2;
+      fields_ = {};
+      return true;
+    }
+    if (depth_ == 2) {
+      fieldFor(key_).state = State::wrongKind;
+    } else if (depth_ == 3) {
+      fields_[kSubAppIDs].state = State::wrongKind;
+    }
+    if (depth_ == 0) return false;  // the document is not an array
+    skipping_ = 1;
+    return true;
+  }
+
+  bool start_array(std::size_t) {
+    if (skipping_ > 0) return ++skipping_, true;
+    if (depth_ == 0) return depth_ = 1, true;
+    if (depth_ == 1) return false;  // an element that is not a record
+    if (depth_ == 2 && key_ == kSubAppIDs) {
+      depth_ = 3;
+      fields_[kSubAppIDs] = {State::present, {}, {}};
+      return true;
+    }
+    if (depth_ == 2) {
+      fieldFor(key_).state = State::wrongKind;
+    } else {
+      fields_[kSubAppIDs].state = State::wrongKind;
+    }
+    skipping_ = 1;
+    return true;
+  }
+
+  bool key(json::string_t& name) {
+    if (skipping_ > 0) return true;
+    key_ = kOther;
+    for (int field = 0; field < kOther; ++field) {
+      if (name == kKeys[field]) key_ = field;
+    }
+    return true;
+  }
+
+  bool end_object() {
+    if (skipping_ > 0) return --skipping_, true;
+    depth_ = 1;
+    const Field& type = fields_[kType];
+    const Field& id = fields_[kID];
+    if (type.state != State::present || id.state != State::present ||
+        fields_[kName].state == State::wrongKind || fields_[kSubAppIDs].state == State::wrongKind) {
+      return false;
+    }
+    SavedLayoutItem record{type.text, id.text, std::nullopt, std::nullopt};
+    if (fields_[kName].state == State::present) record.name = std::move(fields_[kName].text);
+    if (fields_[kSubAppIDs].state == State::present) {
+      record.subAppIDs = std::move(fields_[kSubAppIDs].list);
+    }
+    records.push_back(std::move(record));
+    return true;
+  }
+
+  bool end_array() {
+    if (skipping_ > 0) return --skipping_, true;
+    if (depth_ == 3) {
+      depth_ = 2;
+    } else {
+      depth_ = 0;  // the end of the document
+    }
+    return true;
+  }
+
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) {
+    return false;
+  }
+
+ private:
+  enum class Kind { null, string, other };
+  enum class State { absent, present, wrongKind };
+  struct Field {
+    State state = State::absent;
+    std::string text;
+    std::vector<std::string> list;
+  };
+  static constexpr int kType = 0, kID = 1, kName = 2, kSubAppIDs = 3, kOther = 4;
+  static constexpr const char* kKeys[] = {"type", "id", "name", "subAppIDs"};
+
+  Field& fieldFor(int key) { return key == kOther ? ignored_ : fields_[key]; }
+
+  bool scalar(Kind kind, json::string_t* text) {
+    if (skipping_ > 0) return true;
+    if (depth_ < 2) return false;  // a bare value where the document or a record belongs
+    if (depth_ == 3) {
+      if (kind != Kind::string) {
+        fields_[kSubAppIDs].state = State::wrongKind;
+      } else if (fields_[kSubAppIDs].state == State::present) {
+        fields_[kSubAppIDs].list.push_back(std::move(*text));
+      }
+      return true;
+    }
+    Field& field = fieldFor(key_);
+    if (kind == Kind::null) {
+      field = {};
+    } else if (kind == Kind::string && key_ != kSubAppIDs) {
+      field = {State::present, std::move(*text), {}};
+    } else {
+      field.state = State::wrongKind;
+    }
+    return true;
+  }
+
+  int depth_ = 0;     // 0 outside, 1 in the document's array, 2 in a record, 3 in its subAppIDs
+  int skipping_ = 0;  // depth inside a value that is ignored or already judged
+  int key_ = kOther;
+  std::array<Field, 4> fields_;
+  Field ignored_;
+};
 
 nlohmann::json parse(std::string_view bytes) {
   return nlohmann::json::parse(bytes.begin(), bytes.end(), nullptr, /*allow_exceptions=*/false);
@@ -147,26 +259,9 @@ std::string encodeLayoutDocument(const std::vector<SavedLayoutItem>& records) {
 }
 
 std::optional<std::vector<SavedLayoutItem>> decodeCurrentLayout(std::string_view bytes) {
-  const nlohmann::json document = parse(bytes);
-  if (!document.is_array()) return std::nullopt;
-  std::vector<SavedLayoutItem> records;
-  records.reserve(document.size());
-  for (const auto& object : document) {
-    if (!object.is_object()) return std::nullopt;
-    SavedLayoutItem record;
-    std::optional<std::string> type;
-    std::optional<std::string> id;
-    if (optionalString(object, "type", type) != Field::present ||
-        optionalString(object, "id", id) != Field::present ||
-        optionalString(object, "name", record.name) == Field::wrongKind ||
-        optionalStringArray(object, "subAppIDs", record.subAppIDs) == Field::wrongKind) {
-      return std::nullopt;
-    }
-    record.type = std::move(*type);
-    record.id = std::move(*id);
-    records.push_back(std::move(record));
-  }
-  return records;
+  CurrentLayoutReader reader;
+  if (!nlohmann::json::sax_parse(bytes.begin(), bytes.end(), &reader)) return std::nullopt;
+  return std::move(reader.records);
 }
 
 std::optional<std::vector<std::string>> decodeLegacyLayout(std::string_view bytes) {

@@ -37,6 +37,8 @@ TilewellStore::TilewellStore(PlatformServices platform, PagerMotionController& s
 void TilewellStore::initialise() {
   layoutFileURL = resolveLayoutFileURL(developerLayoutDirectory(), services.homeDirectory);
   showOnboarding = !services.defaults->boolForKey(kHasCompletedOnboardingKey);
+  restoreFolderAccess();
+  scanApplications(std::nullopt, /*showToast=*/false);
 }
 
 TilewellStore::~TilewellStore() {

@@ -93,6 +93,15 @@ class TilewellStore {
 
   // --- Application scan and the layout file ----------------------------------------------------
 
+  // Rebuilds the catalogue from the application folders (`extraDirectory` first, when given),
+  // restores the saved arrangement over it and schedules a save. With `showToast`, tells the
+  // user how many applications there are.
+  void scanApplications(std::optional<std::string> extraDirectory, bool showToast);
+  // Asks the user for the applications folder, remembers the choice and rescans with it.
+  void authorizeApplicationsFolder();
+  // Where the arrangement is saved.
+  const std::filesystem::path& layoutFile() const { return layoutFileURL; }
+
   // Writes a save that is still waiting for its delay at once, and returns when it is on disk.
   // For a normal quit, so that the last edit is not lost.
   void flushPendingSave();
@@ -172,6 +181,12 @@ class TilewellStore {
   // Writes the arrangement 0.35 s from now unless another call comes first.
   void scheduleDebouncedSave();
   std::shared_ptr<PendingSave> pendingSave;
+  // The catalogue record of the bundle at `path`; none for the program's own bundle and for
+  // paths that cannot be stored.
+  std::optional<AppItem> makeAppItem(const std::string& path, bool isSystem);
+  void addRunningApplications(std::map<std::string, AppItem>& catalogue);
+  // Regains access to the folder the user chose in an earlier run.
+  void restoreFolderAccess();
 
   // --- Private state of editing ---
 

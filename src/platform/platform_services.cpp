@@ -8,11 +8,18 @@
 #include "platform/posix/plist_preference_store.h"
 #include "platform/posix/plist_user_defaults.h"
 #include "platform/posix/posix_event_monitors.h"
+#include "platform/posix/path_bookmarks.h"
+#include "platform/posix/plist_user_defaults.h"
+#include "platform/posix/posix_bundle_reader.h"
+#include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_media_clock.h"
 #include "platform/posix/posix_paths.h"
+#include "platform/posix/posix_user_database.h"
 #include "platform/posix/posix_workspace.h"
+#include "platform/posix/proc_running_applications.h"
 #include "platform/posix/run_loop.h"
 #include "platform/posix/serial_background_queue.h"
+#include "platform/posix/unavailable_folder_chooser.h"
 
 namespace calyxa {
 namespace {
@@ -34,12 +41,14 @@ PlatformServices makePosixPlatformServices() {
   auto clock = std::make_shared<PosixMediaClock>();
   const SystemRoot root = SystemRoot::fromEnvironment();
   auto mainQueue = std::make_shared<RunLoop>(clock);
+  auto workspace = std::make_shared<PosixWorkspace>(root);
+  auto bundles = std::make_shared<PosixBundleReader>(root, preferredBundleLocalizations());
   return PlatformServices{
       clock,
       mainQueue,
       std::make_shared<SerialBackgroundQueue>(clock),
       std::make_shared<PlistUserDefaults>(calyxaConfigDirectory(), kDefaultsDomain),
-      std::make_shared<PosixWorkspace>(root),
+      workspace,
       root,
       processHomeDirectory(),
       std::make_shared<EvdevContactFrameSource>(),
@@ -47,6 +56,12 @@ PlatformServices makePosixPlatformServices() {
       std::make_shared<PlistPreferenceStore>(calyxaConfigDirectory() / "Preferences",
                                              currentHostIdentifier()),
       std::make_shared<InertSystemSettings>(),
+      std::make_shared<PosixFileSystem>(root),
+      bundles,
+      std::make_shared<ProcRunningApplications>(root, bundles, workspace),
+      std::make_shared<PosixUserDatabase>(),
+      std::make_shared<PathBookmarks>(root),
+      std::make_shared<UnavailableFolderChooser>(),
   };
 }
 

@@ -10,6 +10,15 @@
 #include "platform/preference_store.h"
 #include "platform/system_root.h"
 #include "platform/system_settings.h"
+#include "platform/bookmarks.h"
+#include "platform/bundle_reader.h"
+#include "platform/dispatch.h"
+#include "platform/file_system.h"
+#include "platform/folder_chooser.h"
+#include "platform/media_clock.h"
+#include "platform/running_applications.h"
+#include "platform/system_root.h"
+#include "platform/user_database.h"
 #include "platform/user_defaults.h"
 #include "platform/workspace.h"
 
@@ -31,6 +40,13 @@ struct PlatformServices {
   std::shared_ptr<EventMonitors> eventMonitors;
   std::shared_ptr<PreferenceStore> preferences;
   std::shared_ptr<SystemSettings> systemSettings;
+  // The application scan's view of the system (paths under systemRoot).
+  std::shared_ptr<FileSystem> fileSystem;
+  std::shared_ptr<BundleReader> bundles;
+  std::shared_ptr<RunningApplicationSource> runningApplications;
+  std::shared_ptr<UserDatabase> userDatabase;
+  std::shared_ptr<Bookmarks> bookmarks;
+  std::shared_ptr<FolderChooser> folderChooser;
 
   // The process's services: installed ones, else the posix backend.
   static const PlatformServices& shared();

@@ -9,6 +9,7 @@ SystemRoot::SystemRoot(std::filesystem::path root) : root_(std::move(root)) {
   // "/tmp/root/" and "/tmp/root" are one root.
   if (root_.has_relative_path() && !root_.has_filename()) root_ = root_.parent_path();
   if (root_.empty()) root_ = "/";
+  rootText_ = root_.string();
 }
 
 SystemRoot SystemRoot::fromEnvironment() {
@@ -23,6 +24,16 @@ std::filesystem::path SystemRoot::resolve(std::string_view systemPath) const {
   while (relative.starts_with('/'))
     relative.remove_prefix(1);
   return root_ / relative;
+}
+
+std::string SystemRoot::resolveString(std::string_view systemPath) const {
+  if (isFilesystemRoot()) return std::string(systemPath);
+  while (systemPath.starts_with('/'))
+    systemPath.remove_prefix(1);
+  std::string real = rootText_;
+  real.push_back('/');
+  real.append(systemPath);
+  return real;
 }
 
 std::optional<std::string> SystemRoot::systemPathOf(const std::filesystem::path& realPath) const {

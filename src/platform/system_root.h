@@ -22,12 +22,15 @@ class SystemRoot {
 
   // The real location of a system path.
   std::filesystem::path resolve(std::string_view systemPath) const;
+  // The same as plain text, for system calls made in bulk (no path object to build).
+  std::string resolveString(std::string_view systemPath) const;
 
   // The system path of a real location inside the root; nothing when it lies outside.
   std::optional<std::string> systemPathOf(const std::filesystem::path& realPath) const;
 
  private:
   std::filesystem::path root_;
+  std::string rootText_;
 };
 
 }  // namespace calyxa

@@ -195,6 +195,7 @@ TEST(FolderOperationsTest, RenamingTrimsIgnoresBlanksAndKeepsTheOpenFolderCurren
   const LaunchFolder other("Other", {apps[38], apps[39]});
   store->items = {LaunchItem::folder(tools), LaunchItem::folder(other)};
   store->activeFolder = tools;
+  store->flushPendingSave();  // the start-up scan's own save
 
   TransactionRecorder recorder(store->changes);
   store->updateFolderName(tools.id, " \t　 \n");  // ideographic space too
@@ -346,6 +347,7 @@ TEST(FolderOperationsTest, UnknownOrMismatchedIdsChangeNothing) {
   store->items = {LaunchItem::app(apps[0]), LaunchItem::folder(folder), LaunchItem::folder(other),
                   LaunchItem::app(apps[5])};
   store->activeFolder = other;
+  store->flushPendingSave();  // the start-up scan's own save
   const auto before = store->items.get();
   const AppItem ghost = makeApp("Ghost");
   const AppItem namedLikeFolder{folder.id, "Impostor", "Impostor", "x", "/x", false};

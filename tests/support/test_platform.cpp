@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/posix/plist_preference_store.h"
+#include "platform/posix/posix_bundle_reader.h"
 
 namespace calyxa::testing {
 
@@ -17,7 +18,13 @@ PlatformServices TestPlatform::services() const {
                           contactFrames,
                           eventMonitors,
                           preferences,
-                          systemSettings};
+                          systemSettings,
+                          std::make_shared<TestFileSystem>(systemRoot, fileSystemFaults),
+                          std::make_shared<PosixBundleReader>(systemRoot, localizations),
+                          runningApplications,
+                          userDatabase,
+                          bookmarks,
+                          folderChooser};
 }
 
 std::shared_ptr<RecordingPreferenceStore> TestPlatform::makePreferences(const TempDir& home) {
@@ -26,6 +33,10 @@ std::shared_ptr<RecordingPreferenceStore> TestPlatform::makePreferences(const Te
 }
 
 TestStore::TestStore() : store(std::make_unique<TilewellStore>(platform.services(), pager)) {}
+
+TestStore::TestStore(TestPlatform configured)
+    : platform(std::move(configured)),
+      store(std::make_unique<TilewellStore>(platform.services(), pager)) {}
 
 AppItem makeApp(const std::string& name, bool isSystem, const std::string& bundleIdentifier) {
   const std::string path = (isSystem ? "/System/Applications/" : "/Applications/") + name + ".app";

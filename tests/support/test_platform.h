@@ -10,6 +10,7 @@
 #include "support/fakes.h"
 #include "support/gesture_fakes.h"
 #include "support/manual_scheduler.h"
+#include "support/scan_fakes.h"
 #include "support/temp_dir.h"
 
 namespace calyxa::testing {
@@ -29,6 +30,15 @@ struct TestPlatform {
   std::shared_ptr<RecordingPreferenceStore> preferences = makePreferences(*home);
   std::shared_ptr<RecordingSystemSettings> systemSettings =
       std::make_shared<RecordingSystemSettings>();
+  // The scan reads the real file system under systemRoot, with these faults on top, and real
+  // bundles there, translated for these languages.
+  std::shared_ptr<FileSystemFaults> fileSystemFaults = std::make_shared<FileSystemFaults>();
+  std::vector<std::string> localizations{"zh-Hans", "zh_CN", "zh"};
+  std::shared_ptr<FakeRunningApplications> runningApplications =
+      std::make_shared<FakeRunningApplications>();
+  std::shared_ptr<FakeUserDatabase> userDatabase = std::make_shared<FakeUserDatabase>();
+  std::shared_ptr<FakeBookmarks> bookmarks = std::make_shared<FakeBookmarks>();
+  std::shared_ptr<FakeFolderChooser> folderChooser = std::make_shared<FakeFolderChooser>();
 
   PlatformServices services() const;
 
@@ -49,6 +59,10 @@ class TilewellStoreInspector {
     return store.layoutFileURL;
   }
   static void scheduleDebouncedSave(TilewellStore& store) { store.scheduleDebouncedSave(); }
+  static const std::unordered_map<std::string, Image>& iconCache(const TilewellStore& store) {
+    return store.iconCache;
+  }
+  static void clearIconCache(TilewellStore& store) { store.iconCache.clear(); }
 };
 
 // A store on a test platform with its own pager.
@@ -58,6 +72,7 @@ struct TestStore {
   std::unique_ptr<TilewellStore> store;
 
   TestStore();
+  explicit TestStore(TestPlatform configured);
   TilewellStore& operator*() { return *store; }
   TilewellStore* operator->() { return store.get(); }
 };

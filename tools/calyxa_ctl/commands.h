@@ -7,6 +7,8 @@
 namespace calyxa::ctl {
 
 int runHelp(const std::vector<std::string>& arguments);
+// catalogue [--extra-directory DIR]: scan, save, print the layout document and the catalogue.
+int runCatalogue(const std::vector<std::string>& arguments);
 int runTouchpad(const std::vector<std::string>& arguments);
 int runGestures(const std::vector<std::string>& arguments);
 

@@ -16,6 +16,11 @@ struct Command {
 
 const Command kCommands[] = {
     {"help", "help                      show this help", calyxa::ctl::runHelp},
+    {"catalogue",
+     "catalogue [--extra-directory DIR]\n"
+     "                            scan the application folders, save the layout file, print\n"
+     "                            the arrangement and the catalogue",
+     calyxa::ctl::runCatalogue},
     {"touchpad",
      "touchpad replay FILE      print the pinches the recogniser finds in a frame file\n"
      "  touchpad record FILE      record the touchpads' contact frames until interrupted\n"

@@ -49,7 +49,11 @@ void syncDirectory(const std::filesystem::path& directory) {
 }  // namespace
 
 FileReadResult readFileBytes(const std::filesystem::path& path, std::size_t maxBytes) {
-  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  return readFileBytesAt(AT_FDCWD, path.c_str(), maxBytes);
+}
+
+FileReadResult readFileBytesAt(int directory, const char* path, std::size_t maxBytes) {
+  FileDescriptor fd(::openat(directory, path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (!fd.valid()) {
     return {errno == ENOENT || errno == ENOTDIR ? ReadStatus::missing : ReadStatus::unreadable, {}};
   }

@@ -18,6 +18,9 @@ struct FileReadResult {
 
 // Reads a whole regular file, refusing anything larger than `maxBytes`.
 FileReadResult readFileBytes(const std::filesystem::path& path, std::size_t maxBytes);
+// The same for a path relative to an open directory (AT_FDCWD: the working directory); for
+// reading many files without building path objects.
+FileReadResult readFileBytesAt(int directory, const char* path, std::size_t maxBytes);
 
 // Writes `bytes` to a temporary file in the same folder, flushes it to disk and renames it over
 // `path`, so that a reader sees the old file or the new one, never a part. False on any failure,

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/posix/file_io.h"
+#include "platform/posix/plist_limits.h"
 
 namespace calyxa {
 namespace {
@@ -146,10 +147,9 @@ bool looksBinary(std::string_view bytes) {
   return bytes.starts_with("bplist00");
 }
 
-}  // namespace
-
-std::optional<PlistValue> parsePlist(std::string_view bytes) {
-  if (bytes.empty() || bytes.size() > kMaxPlistFileBytes) return std::nullopt;
+PlistHandle parseNode(std::string_view bytes) {
+  if (bytes.empty() || bytes.size() > kMaxPlistFileBytes) return nullptr;
+  if (!plistWithinParserLimits(bytes)) return nullptr;
   plist_t root = nullptr;
   const auto length = static_cast<std::uint32_t>(bytes.size());
   if (looksBinary(bytes)) {
@@ -159,8 +159,27 @@ std::optional<PlistValue> parsePlist(std::string_view bytes) {
     const std::string terminated(bytes);
     plist_from_xml(terminated.c_str(), length, &root);
   }
-  PlistHandle handle(root);
-  return fromNode(root, 0);
+  return PlistHandle(root);
+}
+
+}  // namespace
+
+std::optional<PlistValue> parsePlist(std::string_view bytes) {
+  const PlistHandle root = parseNode(bytes);
+  return fromNode(root.get(), 0);
+}
+
+std::optional<std::string> plistDictionaryString(std::string_view bytes, const char* key) {
+  const PlistHandle root = parseNode(bytes);
+  if (!root || plist_get_node_type(root.get()) != PLIST_DICT) return std::nullopt;
+  const plist_t item = plist_dict_get_item(root.get(), key);
+  if (!item || plist_get_node_type(item) != PLIST_STRING) return std::nullopt;
+  char* value = nullptr;
+  plist_get_string_val(item, &value);
+  if (!value) return std::nullopt;
+  std::string text(value);
+  std::free(value);
+  return text;
 }
 
 std::optional<PlistValue> readPlistFile(const std::filesystem::path& path) {

@@ -18,6 +18,10 @@ inline constexpr std::size_t kMaxPlistFileBytes = 8 * 1024 * 1024;
 // Parses XML or binary property-list bytes; nothing on malformed input.
 std::optional<PlistValue> parsePlist(std::string_view bytes);
 
+// The string stored under `key` in a dictionary document; nothing when the bytes are no
+// dictionary or the entry is absent or of another kind. Cheaper than parsePlist for one entry.
+std::optional<std::string> plistDictionaryString(std::string_view bytes, const char* key);
+
 // Reads and parses a property-list file; nothing when it is missing, unreadable, too large or
 // malformed.
 std::optional<PlistValue> readPlistFile(const std::filesystem::path& path);

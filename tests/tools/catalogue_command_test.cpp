@@ -1,0 +1,186 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <pwd.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "catalogue/item_json.h"
+#include "catalogue/layout_file.h"
+#include "platform/posix/file_io.h"
+#include "support/app_bundle_tree.h"
+#include "support/temp_dir.h"
+
+namespace calyxa {
+namespace {
+
+using testing::BundleContents;
+using testing::TempDir;
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> result;
+  std::istringstream stream(text);
+  for (std::string line; std::getline(stream, line);)
+    result.push_back(line);
+  return result;
+}
+
+// calyxa-ctl with a home, a settings folder and a system root of the test's own.
+class CatalogueCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* ctl = std::getenv("CALYXA_CTL");
+    if (!ctl || !*ctl) GTEST_SKIP() << "CALYXA_CTL names no calyxa-ctl";
+    ctl_ = ctl;
+    std::filesystem::create_directories(dir / "root");
+    std::filesystem::create_directories(dir / "home");
+  }
+
+  Outcome run(std::vector<std::string> arguments) const {
+    arguments.insert(arguments.begin(), ctl_);
+    std::vector<char*> argv;
+    for (auto& argument : arguments)
+      argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> environment = {
+        "HOME=" + (dir / "home").string(), "XDG_CONFIG_HOME=" + (dir / "config").string(),
+        "CALYXA_SYSTEM_ROOT=" + (dir / "root").string(), "LANG=zh_CN.UTF-8", "PATH=/usr/bin:/bin"};
+    std::vector<char*> envp;
+    for (auto& entry : environment)
+      envp.push_back(entry.data());
+    envp.push_back(nullptr);
+
+    const std::string out = (dir / "stdout").string();
+    const std::string err = (dir / "stderr").string();
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t pid = 0;
+    Outcome outcome;
+    if (::posix_spawn(&pid, ctl_.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0) {
+      int status = 0;
+      ::waitpid(pid, &status, 0);
+      outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    outcome.out = readFileBytes(out, 1 << 24).bytes;
+    outcome.err = readFileBytes(err, 1 << 24).bytes;
+    return outcome;
+  }
+
+  std::filesystem::path layoutFile() const {
+    return dir / "home" / "CalyxaData" / "tilewell_layout.json";
+  }
+  void bundle(const std::string& systemPath, BundleContents contents = {}) const {
+    testing::writeAppBundle(dir / "root", systemPath, contents);
+  }
+
+  TempDir dir;
+  std::string ctl_;
+};
+
+TEST_F(CatalogueCommandTest, PrintsTheSavedDocumentAndTheCatalogueSortedById) {
+  bundle("/Applications/Zebra.app", {.identifier = "com.example.zebra"});
+  bundle("/Applications/Games/Chess.app", {.format = PlistFormat::binary});
+  bundle("/Applications/Viewer.app",
+         {.identifier = "com.example.viewer", .localizedDisplayNames = {{"zh-Hans", "查看器"}}});
+  bundle("/System/Applications/Calculator.app", {.identifier = "com.apple.calculator"});
+  // The user database's home of whoever runs the test, under the root.
+  if (const passwd* user = ::getpwuid(::getuid()); user && user->pw_dir && *user->pw_dir) {
+    bundle(std::string(user->pw_dir) + "/Applications/Mine.app");
+  }
+
+  const Outcome first = run({"catalogue"});
+  ASSERT_EQ(first.status, 0) << first.err;
+  EXPECT_EQ(first.err, "");
+  const auto output = lines(first.out);
+  ASSERT_EQ(output.size(), 2u) << first.out;
+  EXPECT_EQ(output[0], readFileBytes(layoutFile(), kMaxLayoutFileBytes).bytes)
+      << "the first line is the layout file, byte for byte";
+
+  const auto catalogue = nlohmann::json::parse(output[1]);
+  ASSERT_TRUE(catalogue.is_array());
+  std::vector<std::string> catalogueIDs;
+  for (const auto& element : catalogue) {
+    const auto app = decodeAppItem(element);
+    ASSERT_TRUE(app) << element.dump();
+    catalogueIDs.push_back(app->id);
+  }
+  EXPECT_TRUE(std::is_sorted(catalogueIDs.begin(), catalogueIDs.end()));
+  EXPECT_NE(
+      output[1].find(R"({"id":"/Applications/Zebra.app","name":"Zebra","englishName":"Zebra",)"
+                     R"("bundleIdentifier":"com.example.zebra","path":"/Applications/Zebra.app",)"
+                     R"("isSystemApp":false})"),
+      std::string::npos)
+      << "keys in field order: " << output[1];
+  EXPECT_NE(output[0].find(R"("id":"\/Applications\/Viewer.app","name":"查看器")"),
+            std::string::npos)
+      << output[0];
+
+  // A folder made in the layout survives the next run; the extra folder's bundles join.
+  const std::string edited =
+      R"([{"type":"folder","id":"F","name":"游戏","subAppIDs":["/Applications/Games/Chess.app",)"
+      R"("/Applications/Zebra.app"]}])";
+  ASSERT_TRUE(writeFileAtomically(layoutFile(), edited));
+  bundle("/Volumes/Extra/Portable.app");
+  const Outcome second = run({"catalogue", "--extra-directory", "/Volumes/./Extra/"});
+  ASSERT_EQ(second.status, 0) << second.err;
+  const auto again = lines(second.out);
+  ASSERT_EQ(again.size(), 2u);
+  EXPECT_TRUE(again[0].starts_with(
+      R"([{"type":"folder","id":"F","name":"游戏","subAppIDs":["\/Applications\/Games\/Chess.app",)"
+      R"("\/Applications\/Zebra.app"]},)"))
+      << again[0];
+  EXPECT_NE(again[1].find(R"("id":"/Volumes/Extra/Portable.app")"), std::string::npos);
+  EXPECT_EQ(again[0], readFileBytes(layoutFile(), kMaxLayoutFileBytes).bytes);
+}
+
+TEST_F(CatalogueCommandTest, BadArgumentsExplainThemselvesAndChangeNothing) {
+  for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+           {"catalogue", "--extra-directory"},
+           {"catalogue", "--bogus"},
+           {"catalogue", "extra"},
+           {"catalogue", "--extra-directory", "relative/path"},
+           {"catalogue", "--extra-directory=/Volumes", "--extra-directory", "/Volumes"},
+           {"catalogue", "--extra-directory", "/Volumes/Absent"},
+       }) {
+    std::string joined;
+    for (const auto& argument : arguments)
+      joined += argument + " ";
+    SCOPED_TRACE(joined);
+    const Outcome outcome = run(arguments);
+    EXPECT_EQ(outcome.status, 64);
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_TRUE(outcome.err.starts_with("calyxa-ctl catalogue: ")) << outcome.err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(layoutFile())) << "nothing was scanned or saved";
+
+  const Outcome help = run({"help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("\n  catalogue"), std::string::npos) << "scripts/run.sh looks for it";
+}
+
+TEST_F(CatalogueCommandTest, AFailedSaveIsReportedNotHidden) {
+  bundle("/Applications/Solo.app");
+  // A file where the data folder should be: the layout file cannot be written.
+  std::filesystem::create_directories(dir / "home");
+  dir.write("home/CalyxaData", "in the way");
+  const Outcome outcome = run({"catalogue"});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(lines(outcome.out).size(), 2u) << "the scan's result is still shown";
+  EXPECT_NE(outcome.err.find("could not write the layout file"), std::string::npos) << outcome.err;
+}
+
+}  // namespace
+}  // namespace calyxa
