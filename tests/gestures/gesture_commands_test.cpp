@@ -1,7 +1,4 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -13,6 +10,7 @@
 #include "pinch_test_support.h"
 #include "platform/posix/file_io.h"
 #include "platform/posix/plist_io.h"
+#include "support/ctl_runner.h"
 #include "support/temp_dir.h"
 
 extern char** environ;
@@ -20,59 +18,16 @@ extern char** environ;
 namespace calyxa {
 namespace {
 
+using testing::CtlRun;
 using testing::fingersWithSpread;
 using testing::Points;
 using testing::TempDir;
 
-struct CtlRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
 // Runs the built calyxa-ctl with HOME and XDG_CONFIG_HOME in `home`.
 CtlRun calyxaCtl(const TempDir& home, const std::vector<std::string>& arguments) {
-  const char* program = std::getenv("CALYXA_CTL");
-  EXPECT_TRUE(program) << "CALYXA_CTL names the built calyxa-ctl";
-  if (!program) return {};
-  std::vector<std::string> environment;
-  for (char** entry = environ; *entry; ++entry) {
-    const std::string variable = *entry;
-    if (!variable.starts_with("HOME=") && !variable.starts_with("XDG_CONFIG_HOME=")) {
-      environment.push_back(variable);
-    }
-  }
-  environment.push_back("HOME=" + home.path().string());
-  environment.push_back("XDG_CONFIG_HOME=" + (home / "config").string());
-  std::vector<std::string> argv{program};
-  argv.insert(argv.end(), arguments.begin(), arguments.end());
-  const auto pointers = [](std::vector<std::string>& strings) {
-    std::vector<char*> result;
-    for (auto& s : strings)
-      result.push_back(s.data());
-    result.push_back(nullptr);
-    return result;
-  };
-  auto args = pointers(argv);
-  auto env = pointers(environment);
-  const auto out = home / "ctl.out";
-  const auto err = home / "ctl.err";
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  pid_t pid = 0;
-  CtlRun run;
-  if (posix_spawn(&pid, program, &actions, nullptr, args.data(), env.data()) == 0) {
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  run.out = readFileBytes(out, 1 << 20).bytes;
-  run.err = readFileBytes(err, 1 << 20).bytes;
-  return run;
+  EXPECT_FALSE(testing::calyxaCtlPath().empty()) << "CALYXA_CTL names the built calyxa-ctl";
+  return testing::runCalyxaCtl(
+      arguments, {{"HOME", home.path().string()}, {"XDG_CONFIG_HOME", (home / "config").string()}});
 }
 
 std::string line(double timestamp, const Points& points) {

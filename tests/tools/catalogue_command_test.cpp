@@ -1,18 +1,15 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "catalogue/item_json.h"
 #include "catalogue/layout_file.h"
 #include "platform/posix/file_io.h"
 #include "support/app_bundle_tree.h"
+#include "support/ctl_runner.h"
 #include "support/temp_dir.h"
 
 namespace calyxa {
@@ -21,62 +18,23 @@ namespace {
 using testing::BundleContents;
 using testing::TempDir;
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::vector<std::string> lines(const std::string& text) {
-  std::vector<std::string> result;
-  std::istringstream stream(text);
-  for (std::string line; std::getline(stream, line);)
-    result.push_back(line);
-  return result;
-}
+using Outcome = testing::CtlRun;
+using testing::splitLines;
 
 // calyxa-ctl with a home, a settings folder and a system root of the test's own.
 class CatalogueCommandTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* ctl = std::getenv("CALYXA_CTL");
-    if (!ctl || !*ctl) GTEST_SKIP() << "CALYXA_CTL names no calyxa-ctl";
-    ctl_ = ctl;
+    if (testing::calyxaCtlPath().empty()) GTEST_SKIP() << "CALYXA_CTL names no calyxa-ctl";
     std::filesystem::create_directories(dir / "root");
     std::filesystem::create_directories(dir / "home");
   }
 
-  Outcome run(std::vector<std::string> arguments) const {
-    arguments.insert(arguments.begin(), ctl_);
-    std::vector<char*> argv;
-    for (auto& argument : arguments)
-      argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> environment = {
-        "HOME=" + (dir / "home").string(), "XDG_CONFIG_HOME=" + (dir / "config").string(),
-        "CALYXA_SYSTEM_ROOT=" + (dir / "root").string(), "LANG=zh_CN.UTF-8", "PATH=/usr/bin:/bin"};
-    std::vector<char*> envp;
-    for (auto& entry : environment)
-      envp.push_back(entry.data());
-    envp.push_back(nullptr);
-
-    const std::string out = (dir / "stdout").string();
-    const std::string err = (dir / "stderr").string();
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid = 0;
-    Outcome outcome;
-    if (::posix_spawn(&pid, ctl_.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0) {
-      int status = 0;
-      ::waitpid(pid, &status, 0);
-      outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    outcome.out = readFileBytes(out, 1 << 24).bytes;
-    outcome.err = readFileBytes(err, 1 << 24).bytes;
-    return outcome;
+  Outcome run(const std::vector<std::string>& arguments) const {
+    return testing::runCalyxaCtl(arguments, {{"HOME", (dir / "home").string()},
+                                             {"XDG_CONFIG_HOME", (dir / "config").string()},
+                                             {"CALYXA_SYSTEM_ROOT", (dir / "root").string()},
+                                             {"LANG", "zh_CN.UTF-8"}});
   }
 
   std::filesystem::path layoutFile() const {
@@ -87,7 +45,6 @@ class CatalogueCommandTest : public ::testing::Test {
   }
 
   TempDir dir;
-  std::string ctl_;
 };
 
 TEST_F(CatalogueCommandTest, PrintsTheSavedDocumentAndTheCatalogueSortedById) {
@@ -104,7 +61,7 @@ TEST_F(CatalogueCommandTest, PrintsTheSavedDocumentAndTheCatalogueSortedById) {
   const Outcome first = run({"catalogue"});
   ASSERT_EQ(first.status, 0) << first.err;
   EXPECT_EQ(first.err, "");
-  const auto output = lines(first.out);
+  const auto output = splitLines(first.out);
   ASSERT_EQ(output.size(), 2u) << first.out;
   EXPECT_EQ(output[0], readFileBytes(layoutFile(), kMaxLayoutFileBytes).bytes)
       << "the first line is the layout file, byte for byte";
@@ -136,7 +93,7 @@ TEST_F(CatalogueCommandTest, PrintsTheSavedDocumentAndTheCatalogueSortedById) {
   bundle("/Volumes/Extra/Portable.app");
   const Outcome second = run({"catalogue", "--extra-directory", "/Volumes/./Extra/"});
   ASSERT_EQ(second.status, 0) << second.err;
-  const auto again = lines(second.out);
+  const auto again = splitLines(second.out);
   ASSERT_EQ(again.size(), 2u);
   EXPECT_TRUE(again[0].starts_with(
       R"([{"type":"folder","id":"F","name":"游戏","subAppIDs":["\/Applications\/Games\/Chess.app",)"
@@ -178,7 +135,7 @@ TEST_F(CatalogueCommandTest, AFailedSaveIsReportedNotHidden) {
   dir.write("home/CalyxaData", "in the way");
   const Outcome outcome = run({"catalogue"});
   EXPECT_EQ(outcome.status, 1);
-  EXPECT_EQ(lines(outcome.out).size(), 2u) << "the scan's result is still shown";
+  EXPECT_EQ(splitLines(outcome.out).size(), 2u) << "the scan's result is still shown";
   EXPECT_NE(outcome.err.find("could not write the layout file"), std::string::npos) << outcome.err;
 }
 

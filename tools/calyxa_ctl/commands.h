@@ -11,5 +11,7 @@ int runHelp(const std::vector<std::string>& arguments);
 int runCatalogue(const std::vector<std::string>& arguments);
 int runTouchpad(const std::vector<std::string>& arguments);
 int runGestures(const std::vector<std::string>& arguments);
+// arrange [--dry-run]: store operations read from standard input, one a line.
+int runArrange(const std::vector<std::string>& arguments);
 
 }  // namespace calyxa::ctl

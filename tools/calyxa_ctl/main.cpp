@@ -32,6 +32,10 @@ const Command kCommands[] = {
      "  gestures restore          give them back exactly as they were\n"
      "                            (both: --restart-dock also restarts the Dock)",
      calyxa::ctl::runGestures},
+    {"arrange",
+     "arrange [--dry-run]       apply arrangement operations read from standard input, one\n"
+     "                            a line (see calyxa-ctl arrange --help)",
+     calyxa::ctl::runArrange},
 };
 
 }  // namespace

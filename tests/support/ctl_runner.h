@@ -1,0 +1,29 @@
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace calyxa::testing {
+
+struct CtlRun {
+  int status = -1;  // exit status, or 128 + signal
+  std::string out;
+  std::string err;
+};
+
+// The built calyxa-ctl (CMake passes its path in CALYXA_CTL); empty when unknown.
+std::string calyxaCtlPath();
+
+// Runs calyxa-ctl with `arguments` in an environment of PATH and `environment` only, `input` on
+// its standard input, and collects what it printed.
+CtlRun runCalyxaCtl(const std::vector<std::string>& arguments,
+                    const std::map<std::string, std::string>& environment,
+                    std::string_view input = {});
+
+// Lines of `text` without their line breaks.
+std::vector<std::string> splitLines(const std::string& text);
+
+}  // namespace calyxa::testing
