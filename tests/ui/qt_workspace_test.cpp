@@ -52,6 +52,11 @@ QByteArray icns(const std::vector<IcnsEntry>& entries) {
   return file + body;
 }
 
+// One channel of an old-style 16 × 16 entry, run-length coded: runs of 130 and 126 bytes.
+QByteArray constantChannel(char value) {
+  return QByteArray("\xff", 1) + value + QByteArray("\xfb", 1) + value;
+}
+
 // A red 128-pixel and a blue 256-pixel picture.
 QByteArray redAndBlueIcns() {
   return icns({{"ic07", png(128, QColor(230, 20, 20))}, {"ic08", png(256, QColor(20, 40, 230))}});
@@ -125,6 +130,21 @@ TEST(QtWorkspaceTest, DecodesTheBundleIconAtTheRequestedPixelsWhenFirstDrawn) {
   const auto plain = tree.bundle("Plain", "logo.png");
   tree.write(plain / "Contents/Resources/logo.png", png(64, QColor(20, 200, 20)));
   EXPECT_EQ(centre(iconPixels(workspace, "/Applications/Plain.app", 1.0)), QColor(20, 200, 20));
+
+  // Small sizes use the old run-length entries, with the mask that goes with them.
+  const auto old = tree.bundle("Old", "AppIcon");
+  tree.write(
+      old / "Contents/Resources/AppIcon.icns",
+      icns({{"ic07", png(128, QColor(230, 20, 20))},
+            {"is32", constantChannel('\x10') + constantChannel('\xc0') + constantChannel('\x30')},
+            {"s8mk", QByteArray(256, '\x80')}}));
+  const QImage small = toQImage(workspace.iconForFile("/Applications/Old.app").render(16.0 / 96.0));
+  ASSERT_EQ(small.size(), QSize(16, 16));
+  const QColor oldColour = centre(small);
+  EXPECT_NEAR(oldColour.alpha(), 128, 1);
+  EXPECT_NEAR(oldColour.green(), 0xc0, 2);
+  EXPECT_NEAR(oldColour.red(), 0x10, 2);
+  EXPECT_EQ(centre(iconPixels(workspace, "/Applications/Old.app", 1.0)), QColor(230, 20, 20));
 
   // A link to a file inside the bundle is followed.
   const auto linked = tree.bundle("Linked", "AppIcon");

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <optional>
+#include <utility>
 
 #include "platform/animation.h"
 #include "views/animation/spring.h"
