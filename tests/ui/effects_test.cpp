@@ -85,6 +85,55 @@ TEST(VantorelTest, OnlyInteractiveGlassReactsToThePointer) {
   saveRender(glass(lively, size, hovering), "glass_capsule_hovered");
 }
 
+// A sharp picture: stripes eight pixels wide.
+QImage stripes(QSize size) {
+  QImage image(size, QImage::Format_ARGB32_Premultiplied);
+  for (int y = 0; y < size.height(); ++y) {
+    for (int x = 0; x < size.width(); ++x)
+      image.setPixelColor(x, y, (x / 8) % 2 ? QColor(250, 220, 40) : QColor(20, 60, 200));
+  }
+  return image;
+}
+
+TEST(VantorelTest, CachedLayersLookTheSameAndAreRedrawnOnlyWhenSomethingChanges) {
+  const QSize size(300, 120);
+  VantorelModifier modifier =
+      vantorel(GlassShape::roundedRectangle(22, GlassShape::CornerStyle::continuous),
+               QColor(102, 204, 255), 0.16, true, 1.15);
+  VantorelCache cache;
+  const auto both = [&](QRectF rect, const GlassInteraction& pointer, qreal ratio) {
+    const QImage direct = renderPainting(
+        size, [&](QPainter& p) { modifier.paint(p, rect, {}, pointer); }, Qt::black, ratio);
+    const QImage cached = renderPainting(
+        size, [&](QPainter& p) { cache.paint(p, modifier, rect, {}, pointer); }, Qt::black, ratio);
+    return testing::largestDifference(direct, cached) <= 2;
+  };
+  EXPECT_TRUE(both(QRectF(10, 10, 250, 60), {}, 1.0));
+  EXPECT_EQ(cache.renders(), 2);
+  // Moving the surface, or the pointer over glass that ignores it, redraws nothing.
+  EXPECT_TRUE(both(QRectF(30, 40, 250, 60), {}, 1.0));
+  EXPECT_TRUE(both(QRectF(31, 41, 250, 60), {}, 1.0));
+  EXPECT_EQ(cache.renders(), 2);
+  modifier.interactive = false;
+  EXPECT_TRUE(both(QRectF(30, 40, 250, 60), {true, false, QPointF(60, 60)}, 1.0));
+  EXPECT_TRUE(both(QRectF(30, 40, 250, 60), {true, true, QPointF(90, 60)}, 1.0));
+  EXPECT_EQ(cache.renders(), 4) << "both layers anew for the changed modifier, once";
+  // Interactive glass redraws its background, not its border, when the pointer moves over it;
+  // a surface moved together with the pointer looks the same.
+  modifier.interactive = true;
+  EXPECT_TRUE(both(QRectF(30, 40, 250, 60), {true, false, QPointF(60, 60)}, 1.0));
+  EXPECT_TRUE(both(QRectF(20, 30, 250, 60), {true, false, QPointF(50, 50)}, 1.0));
+  EXPECT_EQ(cache.renders(), 6);
+  EXPECT_TRUE(both(QRectF(20, 30, 250, 60), {true, true, QPointF(150, 50)}, 1.0));
+  EXPECT_EQ(cache.renders(), 7);
+  // A new tint, size or pixel ratio redraws both layers.
+  modifier.tintOpacity = 0.3;
+  EXPECT_TRUE(both(QRectF(10, 10, 250, 60), {}, 1.0));
+  EXPECT_TRUE(both(QRectF(10, 10, 200, 60), {}, 1.0));
+  EXPECT_TRUE(both(QRectF(10, 10, 200, 60), {}, 2.0));
+  EXPECT_EQ(cache.renders(), 13);
+}
+
 TEST(BackdropTest, GlowsLightTheirCornersAndAreRenderedOncePerSize) {
   QWidget window;
   VitrelAmbientBackdrop backdrop(&window);
@@ -111,18 +160,20 @@ TEST(BackdropTest, GlowsLightTheirCornersAndAreRenderedOncePerSize) {
   EXPECT_EQ(backdrop.layerRenders(), 1);
   renderWidget(window, size);
   EXPECT_EQ(backdrop.layerRenders(), 1) << "a static backdrop is composed once";
+
+  // A snapshot of the desktop shows through, blurred, under the same wash and glows.
+  backdrop.blurView().setSnapshotSource([](QWidget& v) { return stripes(v.size()); });
+  backdrop.blurView().refreshSnapshot();
+  const QImage overDesktop = renderWidget(window, size);
+  saveRender(overDesktop, "ambient_backdrop_over_desktop");
+  EXPECT_EQ(backdrop.layerRenders(), 1) << "a new snapshot keeps the layer";
+  EXPECT_GT(brightness(colourAt(overDesktop, QPointF(0.5 * w, 0.5 * h))), centre + 0.05);
+  EXPECT_GT(brightness(colourAt(overDesktop, QPointF(0.22 * w, 0.2 * h))),
+            brightness(colourAt(overDesktop, QPointF(0.5 * w, 0.2 * h))));
+  EXPECT_EQ(colourAt(overDesktop, QPointF(0.5 * w, 0.5 * h)).alpha(), 255);
+
   renderWidget(window, QSize(800, 600));
   EXPECT_EQ(backdrop.layerRenders(), 2);
-}
-
-// A sharp picture: stripes eight pixels wide.
-QImage stripes(QSize size) {
-  QImage image(size, QImage::Format_ARGB32_Premultiplied);
-  for (int y = 0; y < size.height(); ++y) {
-    for (int x = 0; x < size.width(); ++x)
-      image.setPixelColor(x, y, (x / 8) % 2 ? QColor(250, 220, 40) : QColor(20, 60, 200));
-  }
-  return image;
 }
 
 TEST(DesktopBlurTest, SnapshotIsBlurredAndTintedAndUnchangedUpdatesLeaveTheViewAlone) {

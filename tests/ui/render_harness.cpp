@@ -1,6 +1,7 @@
 #include "render_harness.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace calyxa::testing {
 
@@ -42,6 +43,25 @@ QColor colourAt(const QImage& image, QPointF point) {
 double brightness(const QColor& colour) {
   const double a = colour.alphaF();
   return a * (0.2126 * colour.redF() + 0.7152 * colour.greenF() + 0.0722 * colour.blueF());
+}
+
+int largestDifference(const QImage& a, const QImage& b) {
+  if (a.size() != b.size()) return 255;
+  const QImage left = a.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  const QImage right = b.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  int largest = 0;
+  for (int y = 0; y < left.height(); ++y) {
+    const auto* l = reinterpret_cast<const QRgb*>(left.constScanLine(y));
+    const auto* r = reinterpret_cast<const QRgb*>(right.constScanLine(y));
+    for (int x = 0; x < left.width(); ++x) {
+      for (int shift = 0; shift < 32; shift += 8) {
+        const int dl = static_cast<int>((l[x] >> shift) & 0xFF);
+        const int dr = static_cast<int>((r[x] >> shift) & 0xFF);
+        largest = std::max(largest, std::abs(dl - dr));
+      }
+    }
+  }
+  return largest;
 }
 
 double maxBrightness(const QImage& image, const QRectF& area) {

@@ -29,6 +29,10 @@ QColor colourAt(const QImage& image, QPointF point);
 // Perceived brightness 0 to 1 of a colour composed over black.
 double brightness(const QColor& colour);
 
+// The largest difference of one channel between two images of one size (255 when the sizes
+// differ).
+int largestDifference(const QImage& a, const QImage& b);
+
 // The brightest pixel in a rectangle given in points.
 double maxBrightness(const QImage& image, const QRectF& area);
 

@@ -24,6 +24,7 @@ class GlassShape {
   QPainterPath path(const QRectF& rect) const;
 
   bool isCapsule() const { return kind_ == Kind::capsule; }
+  bool operator==(const GlassShape&) const = default;
   double cornerRadius() const { return cornerRadius_; }
 
  private:

@@ -4,6 +4,7 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 #include <algorithm>
+#include <cmath>
 
 namespace calyxa {
 namespace {
@@ -88,6 +89,58 @@ void VantorelModifier::paint(QPainter& painter, const QRectF& rect,
   paintBackground(painter, rect, interaction);
   if (content) content(painter);
   paintBorder(painter, rect);
+}
+
+void VantorelCache::paintLayer(Layer& layer, bool background, QPainter& painter,
+                               const VantorelModifier& modifier, const QRectF& rect,
+                               const GlassInteraction& interaction) {
+  const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+  // The pointer matters only to interactive glass, and only where it is on the surface.
+  GlassInteraction relative;
+  if (background && modifier.interactive && (interaction.hovered || interaction.pressed)) {
+    relative = interaction;
+    relative.pointer -= rect.topLeft();
+  }
+  if (layer.image.isNull() || !(layer.modifier == modifier) || layer.size != rect.size() ||
+      layer.ratio != ratio || !(layer.interaction == relative)) {
+    const QSize pixels(static_cast<int>(std::ceil(rect.width() * ratio)),
+                       static_cast<int>(std::ceil(rect.height() * ratio)));
+    layer.image = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+    layer.image.setDevicePixelRatio(ratio);
+    layer.image.fill(Qt::transparent);
+    QPainter offscreen(&layer.image);
+    const QRectF local(QPointF(0, 0), rect.size());
+    if (background) {
+      modifier.paintBackground(offscreen, local, relative);
+    } else {
+      modifier.paintBorder(offscreen, local);
+    }
+    offscreen.end();
+    layer.modifier = modifier;
+    layer.size = rect.size();
+    layer.ratio = ratio;
+    layer.interaction = relative;
+    ++renders_;
+  }
+  painter.drawImage(rect.topLeft(), layer.image);
+}
+
+void VantorelCache::paintBackground(QPainter& painter, const VantorelModifier& modifier,
+                                    const QRectF& rect, const GlassInteraction& interaction) {
+  paintLayer(background_, true, painter, modifier, rect, interaction);
+}
+
+void VantorelCache::paintBorder(QPainter& painter, const VantorelModifier& modifier,
+                                const QRectF& rect) {
+  paintLayer(border_, false, painter, modifier, rect, {});
+}
+
+void VantorelCache::paint(QPainter& painter, const VantorelModifier& modifier, const QRectF& rect,
+                          const std::function<void(QPainter&)>& content,
+                          const GlassInteraction& interaction) {
+  paintBackground(painter, modifier, rect, interaction);
+  if (content) content(painter);
+  paintBorder(painter, modifier, rect);
 }
 
 }  // namespace calyxa

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QImage>
 #include <QPainter>
 #include <QPointF>
 #include <QRectF>
@@ -15,6 +16,7 @@ struct GlassInteraction {
   bool hovered = false;
   bool pressed = false;
   QPointF pointer;  // in the painter's coordinates
+  bool operator==(const GlassInteraction&) const = default;
 };
 
 // The frosted glass of every panel, row and button. From back to front: the base gradient in
@@ -38,6 +40,40 @@ struct VantorelModifier {
   void paint(QPainter& painter, const QRectF& rect,
              const std::function<void(QPainter&)>& content = {},
              const GlassInteraction& interaction = {}) const;
+
+  bool operator==(const VantorelModifier&) const = default;
+};
+
+// A glass surface's two layers kept as pictures, one cache per surface. A layer is redrawn only
+// when the modifier, the surface's size, the device pixel ratio or (for interactive glass) the
+// pointer changes; a frame of a still surface copies two small pictures. Placed on whole device
+// pixels, the pictures match direct painting to within rounding.
+class VantorelCache {
+ public:
+  void paintBackground(QPainter& painter, const VantorelModifier& modifier, const QRectF& rect,
+                       const GlassInteraction& interaction = {});
+  void paintBorder(QPainter& painter, const VantorelModifier& modifier, const QRectF& rect);
+  void paint(QPainter& painter, const VantorelModifier& modifier, const QRectF& rect,
+             const std::function<void(QPainter&)>& content = {},
+             const GlassInteraction& interaction = {});
+  // Layers drawn so far.
+  int renders() const { return renders_; }
+
+ private:
+  struct Layer {
+    VantorelModifier modifier;
+    QSizeF size;
+    qreal ratio = 0.0;
+    GlassInteraction interaction;
+    QImage image;
+  };
+  void paintLayer(Layer& layer, bool background, QPainter& painter,
+                  const VantorelModifier& modifier, const QRectF& rect,
+                  const GlassInteraction& interaction);
+
+  Layer background_;
+  Layer border_;
+  int renders_ = 0;
 };
 
 // The glass of a surface in the given shape, tinted `tint` at `tintOpacity`.

@@ -122,7 +122,10 @@ void VisualEffectView::paintEvent(QPaintEvent* event) {
 
 void VisualEffectView::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  // Only while the window is not yet on screen does the desktop under it show without it.
+  windowWillAppear();
+}
+
+void VisualEffectView::windowWillAppear() {
   const QWindow* handle = window()->windowHandle();
   if (!handle || !handle->isExposed()) refreshSnapshot();
 }

@@ -56,8 +56,11 @@ class VisualEffectView final : public QWidget {
   // Where snapshots come from: the desktop under the view by default; tests and benchmarks
   // hand in pictures of their own.
   void setSnapshotSource(SnapshotSource source) { snapshotSource_ = std::move(source); }
-  // Takes a new snapshot now. Called by the view itself when its window is about to appear.
+  // Takes a new snapshot now.
   void refreshSnapshot();
+  // Takes one if the window is not on screen yet, so that the desktop shows without it. The
+  // view calls it when shown; a backdrop that draws the view's picture itself calls it too.
+  void windowWillAppear();
   bool hasSnapshot() const { return !snapshot_.isNull(); }
   // The picture shown, in device pixels; made on first use.
   const QImage& effectImage();

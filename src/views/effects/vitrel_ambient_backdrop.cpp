@@ -15,7 +15,7 @@ QColor srgb(double r, double g, double b, double opacity) {
                           static_cast<float>(opacity));
 }
 
-// A glow: a radial gradient of `colour` from `inner` through `middle` opacity to clear,
+// A glow: a radial gradient of one colour from `inner` through `middle` opacity to clear,
 // centred at `centre` with the given radius.
 void paintGlow(QPainter& painter, QPointF centre, double radius, double r, double g, double b,
                double inner, double middle) {
@@ -26,32 +26,16 @@ void paintGlow(QPainter& painter, QPointF centre, double radius, double r, doubl
   painter.fillRect(QRectF(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius), glow);
 }
 
+QSize pixelSize(QSize points, qreal ratio) {
+  return (QSizeF(points) * ratio).toSize();
+}
+
 }  // namespace
 
-// Paints the cached layer over the blurred desktop.
-class VitrelAmbientBackdrop::Layer final : public QWidget {
- public:
-  explicit Layer(VitrelAmbientBackdrop& backdrop) : QWidget(&backdrop), backdrop_(backdrop) {}
-
- protected:
-  void paintEvent(QPaintEvent* event) override {
-    QPainter painter(this);
-    const QImage& image = backdrop_.layer();
-    const QRect area = event->rect();
-    const qreal ratio = image.devicePixelRatio();
-    painter.drawImage(
-        area, image,
-        QRectF(area.x() * ratio, area.y() * ratio, area.width() * ratio, area.height() * ratio));
-  }
-
- private:
-  VitrelAmbientBackdrop& backdrop_;
-};
-
 VitrelAmbientBackdrop::VitrelAmbientBackdrop(QWidget* parent)
-    : QWidget(parent),
-      blur_(DesktopWallpaperBlurView{}.makeView(this)),
-      layerView_(new Layer(*this)) {  // both owned by this widget
+    : QWidget(parent), blur_(DesktopWallpaperBlurView{}.makeView(this)) {  // owned by this widget
+  blur_->hide();
+  setAttribute(Qt::WA_OpaquePaintEvent);
   if (parent) {
     setGeometry(parent->rect());
     parent->installEventFilter(this);
@@ -68,11 +52,15 @@ bool VitrelAmbientBackdrop::eventFilter(QObject* watched, QEvent* event) {
 void VitrelAmbientBackdrop::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   blur_->setGeometry(rect());
-  layerView_->setGeometry(rect());
+}
+
+void VitrelAmbientBackdrop::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  blur_->windowWillAppear();
 }
 
 QImage VitrelAmbientBackdrop::renderLayer(QSize size, qreal devicePixelRatio) {
-  QImage image((QSizeF(size) * devicePixelRatio).toSize(), QImage::Format_ARGB32_Premultiplied);
+  QImage image(pixelSize(size, devicePixelRatio), QImage::Format_ARGB32_Premultiplied);
   image.setDevicePixelRatio(devicePixelRatio);
   image.fill(Qt::transparent);
   if (size.isEmpty()) return image;
@@ -95,12 +83,39 @@ QImage VitrelAmbientBackdrop::renderLayer(QSize size, qreal devicePixelRatio) {
 
 const QImage& VitrelAmbientBackdrop::layer() {
   const qreal ratio = devicePixelRatioF();
-  const QSize pixels = (QSizeF(size()) * ratio).toSize();
-  if (layer_.isNull() || layer_.size() != pixels || layer_.devicePixelRatio() != ratio) {
+  if (layer_.isNull() || layer_.size() != pixelSize(size(), ratio) ||
+      layer_.devicePixelRatio() != ratio) {
     layer_ = renderLayer(size(), ratio);
     ++layerRenders_;
   }
   return layer_;
+}
+
+const QImage& VitrelAmbientBackdrop::composite() {
+  const QImage& desktop = blur_->effectImage();
+  const QImage& wash = layer();
+  if (!composite_.isNull() && compositeSource_ == desktop.cacheKey() &&
+      composite_.size() == wash.size()) {
+    return composite_;
+  }
+  composite_ = desktop.copy();
+  composite_.setDevicePixelRatio(wash.devicePixelRatio());
+  QPainter painter(&composite_);
+  painter.drawImage(QPointF(0, 0), wash);
+  painter.end();
+  compositeSource_ = desktop.cacheKey();
+  return composite_;
+}
+
+void VitrelAmbientBackdrop::paintEvent(QPaintEvent* event) {
+  QPainter painter(this);
+  painter.setCompositionMode(QPainter::CompositionMode_Source);
+  const QImage& image = composite();
+  const QRect area = event->rect();
+  const qreal ratio = image.devicePixelRatio();
+  painter.drawImage(
+      area, image,
+      QRectF(area.x() * ratio, area.y() * ratio, area.width() * ratio, area.height() * ratio));
 }
 
 }  // namespace calyxa

@@ -8,13 +8,14 @@
 namespace calyxa {
 
 // The backdrop of the overlay, filling its parent: the blurred desktop, a dark wash from
-// top-leading to bottom-trailing and two soft coloured glows. Nothing in it moves; the wash and
-// the glows are rendered together once per size into one layer, and each paint copies the
-// blurred desktop and blends that layer over it.
+// top-leading to bottom-trailing and two soft coloured glows. Nothing in it moves: the wash and
+// the glows are rendered together once per size into one layer, the layer is flattened onto the
+// blurred desktop once per snapshot, and a paint copies the result.
 class VitrelAmbientBackdrop final : public QWidget {
  public:
   explicit VitrelAmbientBackdrop(QWidget* parent = nullptr);
 
+  // The blurred desktop; the backdrop draws its picture, so the view itself stays hidden.
   VisualEffectView& blurView() { return *blur_; }
   // Times the wash-and-glow layer was rendered.
   int layerRenders() const { return layerRenders_; }
@@ -23,16 +24,19 @@ class VitrelAmbientBackdrop final : public QWidget {
   static QImage renderLayer(QSize size, qreal devicePixelRatio);
 
  protected:
+  void paintEvent(QPaintEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  class Layer;
   const QImage& layer();
+  const QImage& composite();
 
   VisualEffectView* blur_;
-  QWidget* layerView_;
   QImage layer_;
+  QImage composite_;
+  qint64 compositeSource_ = 0;
   int layerRenders_ = 0;
 };
 
