@@ -197,6 +197,18 @@ TEST(EaseCurveTest, EndsMiddleAndShape) {
   }
   EXPECT_LT(in.value(0.5), 0.4);
   EXPECT_GT(out.value(0.5), 0.6);
+
+  // Slopes are the derivatives of the values, ends included (where a curve's x stands still,
+  // the slope is the limit from inside).
+  const double h = 1e-5;
+  for (const TimingCurve& curve : {in, out, inOut}) {
+    for (double x = 0.05; x < 0.96; x += 0.05) {
+      EXPECT_NEAR(curve.slope(x), (curve.value(x + h) - curve.value(x - h)) / (2 * h), 1e-4) << x;
+    }
+    EXPECT_NEAR(curve.slope(1.0), (1.0 - curve.value(1.0 - h)) / h, 1e-3);
+    EXPECT_NEAR(curve.slope(0.0), curve.value(h) / h, 1e-3);
+  }
+  EXPECT_NEAR(in.slope(1.0), 1.0 / 0.58, 1e-3);
 }
 
 TEST(AnimatedValueTest, EaseRepeatForeverAndJumps) {

@@ -49,10 +49,13 @@ double TimingCurve::value(double x) const {
 }
 
 double TimingCurve::slope(double x) const {
-  const double s = parameterFor(std::clamp(x, 0.0, 1.0));
+  double s = parameterFor(std::clamp(x, 0.0, 1.0));
+  // Where the curve's x stops moving (an end whose control point lies on it) the slope is the
+  // limit from inside, not 0 / 0.
+  if (std::fabs(bezierDerivative(x1_, x2_, s)) < 1e-9) s += s > 0.5 ? -1e-7 : 1e-7;
   const double dx = bezierDerivative(x1_, x2_, s);
   const double dy = bezierDerivative(y1_, y2_, s);
-  if (std::fabs(dx) < 1e-12) return dy == 0.0 ? 0.0 : (dy > 0 ? 1e12 : -1e12);
+  if (std::fabs(dx) < 1e-12) return 0.0;
   return dy / dx;
 }
 
