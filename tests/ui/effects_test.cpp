@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QEnterEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QWidget>
 #include <cmath>
@@ -7,6 +10,7 @@
 #include "render_harness.h"
 #include "views/effects/desktop_snapshot.h"
 #include "views/effects/desktop_wallpaper_blur_view.h"
+#include "views/effects/glass_pointer_tracker.h"
 #include "views/effects/vantorel_modifier.h"
 #include "views/effects/vitrel_ambient_backdrop.h"
 
@@ -93,6 +97,31 @@ QImage stripes(QSize size) {
       image.setPixelColor(x, y, (x / 8) % 2 ? QColor(250, 220, 40) : QColor(20, 60, 200));
   }
   return image;
+}
+
+TEST(VantorelTest, PointerTrackerFollowsHoverAndPressOverItsWidget) {
+  QWidget button;
+  button.resize(120, 34);
+  GlassPointerTracker tracker(&button);
+  EXPECT_EQ(tracker.interaction(), GlassInteraction{});
+  const auto send = [&](QEvent&& event) { QCoreApplication::sendEvent(&button, &event); };
+  const auto mouse = [](QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
+    return QMouseEvent(type, at, at, Qt::LeftButton, buttons, Qt::NoModifier);
+  };
+  send(QEnterEvent(QPointF(10, 12), QPointF(10, 12), QPointF(10, 12)));
+  EXPECT_EQ(tracker.interaction(), (GlassInteraction{true, false, QPointF(10, 12)}));
+  send(mouse(QEvent::MouseMove, QPointF(40, 20), Qt::NoButton));
+  EXPECT_EQ(tracker.interaction().pointer, QPointF(40, 20));
+  send(mouse(QEvent::MouseButtonPress, QPointF(41, 20), Qt::LeftButton));
+  EXPECT_EQ(tracker.interaction(), (GlassInteraction{true, true, QPointF(41, 20)}));
+  // Dragged off while pressed: still pressed, no longer hovering.
+  send(mouse(QEvent::MouseMove, QPointF(200, 20), Qt::LeftButton));
+  EXPECT_FALSE(tracker.interaction().hovered);
+  EXPECT_TRUE(tracker.interaction().pressed);
+  send(mouse(QEvent::MouseButtonRelease, QPointF(200, 20), Qt::NoButton));
+  EXPECT_FALSE(tracker.interaction().pressed);
+  send(QEvent(QEvent::Leave));
+  EXPECT_EQ(tracker.interaction(), GlassInteraction{});
 }
 
 TEST(VantorelTest, CachedLayersLookTheSameAndAreRedrawnOnlyWhenSomethingChanges) {
