@@ -1,0 +1,52 @@
+#include "platform/qt/qt_workspace.h"
+
+#include <mutex>
+
+#include "platform/qt/bundle_icon.h"
+#include "platform/qt/generic_icon.h"
+#include "platform/qt/qt_image.h"
+
+namespace calyxa {
+namespace {
+
+class BundleIconContent final : public ImageContent {
+ public:
+  BundleIconContent(std::string path, SystemRoot root)
+      : path_(std::move(path)), root_(std::move(root)) {}
+
+  RasterImage render(int width, int height) const override {
+    if (width <= 0 || height <= 0) return {};
+    std::lock_guard lock(mutex_);
+    if (kept_.width != width || kept_.height != height) kept_ = decode(QSize(width, height));
+    return kept_;
+  }
+
+ private:
+  RasterImage decode(QSize pixels) const {
+    QImage image;
+    if (const auto file = bundleIconFile(root_.resolve(path_)))
+      image = decodeIconFile(*file, pixels);
+    if (image.isNull()) image = drawGenericApplicationIcon(pixels, path_);
+    return toRasterImage(image);
+  }
+
+  std::string path_;
+  SystemRoot root_;
+  mutable std::mutex mutex_;
+  mutable RasterImage kept_;
+};
+
+}  // namespace
+
+QtWorkspace::QtWorkspace(std::shared_ptr<Workspace> launcher, SystemRoot root)
+    : launcher_(std::move(launcher)), root_(std::move(root)) {}
+
+void QtWorkspace::openApplication(const std::string& bundlePath, bool activates) {
+  launcher_->openApplication(bundlePath, activates);
+}
+
+Image QtWorkspace::iconForFile(const std::string& path) {
+  return Image(kIconEdge, kIconEdge, std::make_shared<BundleIconContent>(path, root_));
+}
+
+}  // namespace calyxa
