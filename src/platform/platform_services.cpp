@@ -37,11 +37,13 @@ SharedSlot& sharedSlot() {
 
 }  // namespace
 
-PlatformServices makePosixPlatformServices() {
+PlatformServices makePosixPlatformServices(const PlatformOverrides& overrides) {
   auto clock = std::make_shared<PosixMediaClock>();
   const SystemRoot root = SystemRoot::fromEnvironment();
-  auto mainQueue = std::make_shared<RunLoop>(clock);
-  auto workspace = std::make_shared<PosixWorkspace>(root);
+  std::shared_ptr<MainQueue> mainQueue = overrides.mainQueue;
+  if (!mainQueue) mainQueue = std::make_shared<RunLoop>(clock);
+  std::shared_ptr<Workspace> workspace = std::make_shared<PosixWorkspace>(root);
+  if (overrides.wrapWorkspace) workspace = overrides.wrapWorkspace(workspace, root);
   auto bundles = std::make_shared<PosixBundleReader>(root, preferredBundleLocalizations());
   return PlatformServices{
       clock,

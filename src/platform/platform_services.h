@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "platform/contact_frame_source.h"
@@ -58,7 +59,16 @@ struct PlatformServices {
 
 // The posix backend: a RunLoop main queue, one serial background thread, defaults under
 // $XDG_CONFIG_HOME/calyxa, the system root from CALYXA_SYSTEM_ROOT.
-PlatformServices makePosixPlatformServices();
+// What a toolkit puts in place of the posix backend's own pieces, so that everything built on
+// them (event monitors dispatch to the main queue; running applications take their icons from
+// the workspace) uses the toolkit's.
+struct PlatformOverrides {
+  std::shared_ptr<MainQueue> mainQueue;  // none: a RunLoop
+  std::function<std::shared_ptr<Workspace>(std::shared_ptr<Workspace> posix, const SystemRoot&)>
+      wrapWorkspace;  // none: the posix workspace
+};
+
+PlatformServices makePosixPlatformServices(const PlatformOverrides& overrides = {});
 
 // The domain of the program's own user defaults.
 inline constexpr const char* kDefaultsDomain = "com.vantorel.tilewell";

