@@ -38,7 +38,10 @@ void TilewellStore::initialise() {
   layoutFileURL = resolveLayoutFileURL(developerLayoutDirectory(), services.homeDirectory);
   showOnboarding = !services.defaults->boolForKey(kHasCompletedOnboardingKey);
   restoreFolderAccess();
+  refreshPermissionStates();
+  refreshLaunchAtLoginState();
   scanApplications(std::nullopt, /*showToast=*/false);
+  startPermissionPolling();
 }
 
 TilewellStore::~TilewellStore() {

@@ -150,7 +150,43 @@ class TilewellStore {
 
   // --- Launch at login -------------------------------------------------------------------------
 
+  // The login user's home as the user database records it, else the process's home.
+  std::string resolveRealHomeDirectory() const;
+  // The launch agent: Library/LaunchAgents/com.vantorel.tilewell.plist in the real home.
+  std::filesystem::path launchAgentPlistURL() const;
+  // The program the launch agent starts: the running executable, else the path the process was
+  // started by, else the standard install location.
+  std::string resolveExecutablePathForLaunchAgent() const;
+  // Writes the launch agent for `executablePath`; false when any step failed.
+  bool writeLaunchAgentPlist(const std::string& executablePath);
+  // Starts the program at login, or stops doing so: through the login-item service, else with
+  // the launch agent. With `showToast`, tells the user the outcome.
+  void setLaunchAtLogin(bool enabled, bool showToast);
+  void toggleLaunchAtLogin();
+  // Re-derives isLaunchAtLoginEnabled from the system, and points a launch agent left behind by
+  // a moved program at the program's present path.
+  void refreshLaunchAtLoginState();
+
   // --- Permissions and onboarding --------------------------------------------------------------
+
+  static constexpr double kPermissionPollInterval = 1.5;
+  // A catalogue this small when folder access arrives was scanned without it: scan again.
+  static constexpr int kRescanCatalogueBelow = 90;
+
+  // Re-reads folder access and the input permission; each flag is assigned only when it changes.
+  void refreshPermissionStates();
+  // (Re)starts the poll of refreshPermissionStates(); one poll at most runs.
+  void startPermissionPolling();
+  // Asks the system for the accessibility and input-monitoring permissions and opens the
+  // settings where the user grants them.
+  void requestGesturePermission();
+  void openAccessibilityPreferences();
+  // The user says the input permission is granted: believed from now on, whatever the system says.
+  void markGesturePermissionConfirmed();
+  // Hides onboarding for good and rescans, telling the user how many applications there are.
+  void completeOnboarding();
+  // Shows onboarding again, for this run only.
+  void reopenOnboarding();
 
  private:
   friend class testing::TilewellStoreInspector;  // white-box checks in tests
@@ -194,6 +230,9 @@ class TilewellStore {
   void finishArrangementEdit(std::optional<std::string> toast = std::nullopt);
 
   // --- Private state of launch at login, permissions and onboarding ---
+
+  // Rewrites the launch agent at `agent` when it starts another path than the present one.
+  void repairLaunchAgent(const std::filesystem::path& agent);
 };
 
 }  // namespace calyxa

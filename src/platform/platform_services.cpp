@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "platform/posix/evdev_contact_frame_source.h"
+#include "platform/posix/linux_system_permissions.h"
 #include "platform/posix/inert_system_settings.h"
 #include "platform/posix/plist_preference_store.h"
 #include "platform/posix/plist_user_defaults.h"
@@ -16,10 +17,12 @@
 #include "platform/posix/posix_paths.h"
 #include "platform/posix/posix_user_database.h"
 #include "platform/posix/posix_workspace.h"
+#include "platform/posix/proc_process_info.h"
 #include "platform/posix/proc_running_applications.h"
 #include "platform/posix/run_loop.h"
 #include "platform/posix/serial_background_queue.h"
 #include "platform/posix/unavailable_folder_chooser.h"
+#include "platform/posix/xdg_autostart_login_items.h"
 
 namespace calyxa {
 namespace {
@@ -45,6 +48,7 @@ PlatformServices makePosixPlatformServices(const PlatformOverrides& overrides) {
   std::shared_ptr<Workspace> workspace = std::make_shared<PosixWorkspace>(root);
   if (overrides.wrapWorkspace) workspace = overrides.wrapWorkspace(workspace, root);
   auto bundles = std::make_shared<PosixBundleReader>(root, preferredBundleLocalizations());
+  auto process = std::make_shared<ProcProcessInfo>();
   return PlatformServices{
       clock,
       mainQueue,
@@ -64,6 +68,9 @@ PlatformServices makePosixPlatformServices(const PlatformOverrides& overrides) {
       std::make_shared<PosixUserDatabase>(),
       std::make_shared<PathBookmarks>(root),
       std::make_shared<UnavailableFolderChooser>(),
+      process,
+      std::make_shared<XdgAutostartLoginItems>(xdgAutostartDirectory(), process),
+      std::make_shared<LinuxSystemPermissions>(),
   };
 }
 

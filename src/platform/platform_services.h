@@ -16,8 +16,11 @@
 #include "platform/dispatch.h"
 #include "platform/file_system.h"
 #include "platform/folder_chooser.h"
+#include "platform/login_item_service.h"
 #include "platform/media_clock.h"
+#include "platform/process_info.h"
 #include "platform/running_applications.h"
+#include "platform/system_permissions.h"
 #include "platform/system_root.h"
 #include "platform/user_database.h"
 #include "platform/user_defaults.h"
@@ -48,6 +51,10 @@ struct PlatformServices {
   std::shared_ptr<UserDatabase> userDatabase;
   std::shared_ptr<Bookmarks> bookmarks;
   std::shared_ptr<FolderChooser> folderChooser;
+  // Launch at login and the permissions the user grants.
+  std::shared_ptr<ProcessInfo> processInfo;
+  std::shared_ptr<LoginItemService> loginItems;
+  std::shared_ptr<SystemPermissions> permissions;
 
   // The process's services: installed ones, else the posix backend.
   static const PlatformServices& shared();

@@ -24,7 +24,10 @@ PlatformServices TestPlatform::services() const {
                           runningApplications,
                           userDatabase,
                           bookmarks,
-                          folderChooser};
+                          folderChooser,
+                          processInfo,
+                          loginItems,
+                          permissions};
 }
 
 std::shared_ptr<RecordingPreferenceStore> TestPlatform::makePreferences(const TempDir& home) {

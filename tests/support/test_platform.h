@@ -9,6 +9,7 @@
 #include "platform/platform_services.h"
 #include "support/fakes.h"
 #include "support/gesture_fakes.h"
+#include "support/login_and_permission_fakes.h"
 #include "support/manual_scheduler.h"
 #include "support/scan_fakes.h"
 #include "support/temp_dir.h"
@@ -39,6 +40,11 @@ struct TestPlatform {
   std::shared_ptr<FakeUserDatabase> userDatabase = std::make_shared<FakeUserDatabase>();
   std::shared_ptr<FakeBookmarks> bookmarks = std::make_shared<FakeBookmarks>();
   std::shared_ptr<FakeFolderChooser> folderChooser = std::make_shared<FakeFolderChooser>();
+  // The user database's home above is also where the launch agent goes: a test that lets the
+  // agent be written points it at a temporary folder first.
+  std::shared_ptr<FakeProcessInfo> processInfo = std::make_shared<FakeProcessInfo>();
+  std::shared_ptr<FakeLoginItemService> loginItems = std::make_shared<FakeLoginItemService>();
+  std::shared_ptr<FakeSystemPermissions> permissions = std::make_shared<FakeSystemPermissions>();
 
   PlatformServices services() const;
 

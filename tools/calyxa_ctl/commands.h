@@ -13,5 +13,7 @@ int runTouchpad(const std::vector<std::string>& arguments);
 int runGestures(const std::vector<std::string>& arguments);
 // arrange [--dry-run]: store operations read from standard input, one a line.
 int runArrange(const std::vector<std::string>& arguments);
+// login-item status|on|off: whether the launcher starts at login, and switching it.
+int runLoginItem(const std::vector<std::string>& arguments);
 
 }  // namespace calyxa::ctl

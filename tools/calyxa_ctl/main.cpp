@@ -36,6 +36,10 @@ const Command kCommands[] = {
      "arrange [--dry-run]       apply arrangement operations read from standard input, one\n"
      "                            a line (see calyxa-ctl arrange --help)",
      calyxa::ctl::runArrange},
+    {"login-item",
+     "login-item status|on|off  whether the launcher starts at login (on or off); switch it\n"
+     "                            on or off, printing the launcher's message",
+     calyxa::ctl::runLoginItem},
 };
 
 }  // namespace

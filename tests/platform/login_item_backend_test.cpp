@@ -1,0 +1,305 @@
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <fstream>
+
+#include "platform/posix/desktop_entry.h"
+#include "platform/posix/file_io.h"
+#include "platform/posix/linux_system_permissions.h"
+#include "platform/posix/proc_process_info.h"
+#include "platform/posix/xdg_autostart_login_items.h"
+#include "support/login_and_permission_fakes.h"
+#include "support/temp_dir.h"
+
+namespace calyxa {
+namespace {
+
+using testing::FakeProcessInfo;
+using testing::TempDir;
+
+// A launcher's reading of an Exec value: first the string escapes, then the quoting, then the
+// percent escapes, written here from the format's rules rather than from the writer.
+std::vector<std::string> execArguments(std::string_view stored) {
+  std::string value;
+  for (std::size_t i = 0; i < stored.size(); ++i) {
+    if (stored[i] != '\\' || i + 1 == stored.size()) {
+      value.push_back(stored[i]);
+      continue;
+    }
+    const char next = stored[++i];
+    value.push_back(next == 's'   ? ' '
+                    : next == 'n' ? '\n'
+                    : next == 't' ? '\t'
+                    : next == 'r' ? '\r'
+                                  : next);
+    if (next != 's' && next != 'n' && next != 't' && next != 'r' && next != '\\') {
+      ADD_FAILURE() << "an escape the format does not have: \\" << next;
+    }
+  }
+
+  std::vector<std::string> arguments;
+  std::string current;
+  bool started = false;
+  bool quoted = false;
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    const char c = value[i];
+    if (quoted) {
+      if (c == '\\' && i + 1 < value.size() &&
+          std::string_view("\"`$\\").find(value[i + 1]) != std::string_view::npos) {
+        current.push_back(value[++i]);
+      } else if (c == '"') {
+        quoted = false;
+      } else {
+        if (std::string_view("\"`$\\").find(c) != std::string_view::npos) {
+          ADD_FAILURE() << "unescaped " << c << " inside quotes";
+        }
+        current.push_back(c);
+      }
+    } else if (c == ' ') {
+      if (started) arguments.push_back(std::exchange(current, {}));
+      started = false;
+    } else {
+      if (c == '"') {
+        quoted = true;
+      } else {
+        current.push_back(c);
+      }
+      started = true;
+    }
+  }
+  EXPECT_FALSE(quoted) << "unterminated quote";
+  if (started) arguments.push_back(current);
+
+  for (auto& argument : arguments) {
+    std::string plain;
+    for (std::size_t i = 0; i < argument.size(); ++i) {
+      if (argument[i] == '%') {
+        EXPECT_TRUE(i + 1 < argument.size() && argument[i + 1] == '%') << "a field code";
+        ++i;
+      }
+      plain.push_back(argument[i]);
+    }
+    argument = plain;
+  }
+  return arguments;
+}
+
+// Runs `arguments` (the first one the program) and waits for it to finish.
+int run(const std::vector<std::string>& arguments, const std::vector<std::string>& environment) {
+  std::vector<char*> argv;
+  for (const auto& argument : arguments)
+    argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  std::vector<char*> envp;
+  for (const auto& variable : environment)
+    envp.push_back(const_cast<char*>(variable.c_str()));
+  envp.push_back(nullptr);
+  pid_t child = 0;
+  if (::posix_spawn(&child, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0) return -1;
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+class XdgAutostartTest : public ::testing::Test {
+ protected:
+  XdgAutostartTest() : items(dir / "config/autostart", process) {}
+
+  std::filesystem::path entry() const {
+    return dir / "config/autostart/com.vantorel.tilewell.desktop";
+  }
+  std::string entryBytes() const { return readFileBytes(entry(), 1 << 20).bytes; }
+
+  TempDir dir;
+  std::shared_ptr<FakeProcessInfo> process = std::make_shared<FakeProcessInfo>();
+  XdgAutostartLoginItems items;
+};
+
+TEST_F(XdgAutostartTest, TheEntryStartsAProgramWhosePathNeedsEveryKindOfQuoting) {
+  // Real programs at paths with blanks, quotes, a backquote, a dollar, a backslash, a tab, a
+  // line break and Chinese, the second also with percent signs; each writes down the arguments
+  // it was given.
+  const std::string awkward = "Apps \"Q\" 'S' `id` $HOME 启动器 back\\slash\ttab\nline";
+  for (const std::string& folderName : {awkward, awkward + " 100%d %%"}) {
+    SCOPED_TRACE(folderName);
+    const std::filesystem::path program = dir / folderName / "Calyxa";
+    std::filesystem::create_directories(program.parent_path());
+    {
+      std::ofstream script(program);
+      script << "#!/bin/sh\nprintf '%s\\0' \"$0\" \"$@\" > \"$ARGUMENTS_FILE\"\n";
+    }
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    process->executable = program.string();
+
+    EXPECT_EQ(items.status(), LoginItemStatus::notRegistered);
+    ASSERT_TRUE(items.registerMainApp());
+    EXPECT_EQ(items.status(), LoginItemStatus::enabled);
+
+    const std::string bytes = entryBytes();
+    EXPECT_EQ(desktopEntryValue(bytes, "Desktop Entry", "Type"), "Application");
+    const auto exec = desktopEntryValue(bytes, "Desktop Entry", "Exec");
+    ASSERT_TRUE(exec) << bytes;
+    const auto arguments = execArguments(*exec);
+    if (folderName == awkward) {
+      EXPECT_EQ(arguments, (std::vector<std::string>{program.string(), "--launched-at-login"}))
+          << *exec;
+    }
+
+    const std::filesystem::path recorded = dir / "arguments";
+    ASSERT_EQ(run(arguments, {"ARGUMENTS_FILE=" + recorded.string()}), 0) << *exec;
+    EXPECT_EQ(readFileBytes(recorded, 1 << 16).bytes,
+              program.string() + '\0' + "--launched-at-login" + '\0');
+
+    // Written whole: nothing but the entry in the folder.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "config/autostart"),
+                            std::filesystem::directory_iterator()),
+              1);
+    ASSERT_TRUE(items.unregisterMainApp());
+  }
+}
+
+TEST_F(XdgAutostartTest, RegisteringAndUnregisteringFollowTheEntry) {
+  process->executable = "/opt/Calyxa/Calyxa";
+  ASSERT_TRUE(items.registerMainApp());
+  EXPECT_EQ(execArguments(*desktopEntryValue(entryBytes(), "Desktop Entry", "Exec")),
+            (std::vector<std::string>{"/opt/Calyxa/Calyxa", "--launched-at-login"}));
+
+  // A desktop's own ways of switching an entry off.
+  for (const std::string lines :
+       {"Hidden=true", "Hidden = true", "X-GNOME-Autostart-enabled=false"}) {
+    SCOPED_TRACE(lines);
+    dir.write("config/autostart/com.vantorel.tilewell.desktop",
+              "# mine\n[Desktop Entry]\r\nType=Application\r\n" + lines + "\r\nExec=x\n");
+    EXPECT_EQ(items.status(), LoginItemStatus::notRegistered);
+  }
+  // The same keys elsewhere, or saying the opposite, switch nothing off.
+  dir.write("config/autostart/com.vantorel.tilewell.desktop",
+            "[Desktop Entry]\nHidden=false\nX-GNOME-Autostart-enabled=true\n"
+            "[Desktop Action x]\nHidden=true\n");
+  EXPECT_EQ(items.status(), LoginItemStatus::enabled);
+
+  // Registering again replaces a switched-off entry.
+  dir.write("config/autostart/com.vantorel.tilewell.desktop", "[Desktop Entry]\nHidden=true\n");
+  ASSERT_TRUE(items.registerMainApp());
+  EXPECT_EQ(items.status(), LoginItemStatus::enabled);
+
+  EXPECT_TRUE(items.unregisterMainApp());
+  EXPECT_FALSE(std::filesystem::exists(entry()));
+  EXPECT_EQ(items.status(), LoginItemStatus::notRegistered);
+  EXPECT_FALSE(items.unregisterMainApp()) << "nothing left to remove";
+}
+
+TEST_F(XdgAutostartTest, AnEntryItCannotReadCountsAsPresentAndIsLeftAlone) {
+  const std::vector<std::pair<std::string, std::string>> entries{
+      {"empty", ""},
+      {"malformed", "[Desktop Entry\nHidden\n=true\n[[\n"},
+      {"binary", std::string("\x7f"
+                             "ELF\x00\x01\xff\xfe[Desktop Entry]\x00Hidden=tr",
+                             33)},
+  };
+  for (const auto& [name, bytes] : entries) {
+    SCOPED_TRACE(name);
+    dir.write("config/autostart/com.vantorel.tilewell.desktop", bytes);
+    EXPECT_EQ(items.status(), LoginItemStatus::enabled);
+    EXPECT_EQ(entryBytes(), bytes);
+  }
+  std::filesystem::remove(entry());
+  std::filesystem::create_directories(entry() / "inside");  // exists, cannot be read
+  EXPECT_EQ(items.status(), LoginItemStatus::enabled);
+  EXPECT_FALSE(items.unregisterMainApp());
+}
+
+TEST_F(XdgAutostartTest, AnEntryThatCannotBeWrittenIsARegistrationError) {
+  process->executable = std::nullopt;
+  EXPECT_FALSE(items.registerMainApp());
+  process->executable = "/opt/not utf-8 \xff/Calyxa";
+  EXPECT_FALSE(items.registerMainApp());
+  process->executable = "/opt/bell\x07/Calyxa";
+  EXPECT_FALSE(items.registerMainApp());
+  EXPECT_FALSE(std::filesystem::exists(dir / "config/autostart"));
+
+  process->executable = "/opt/Calyxa/Calyxa";
+  dir.write("config/autostart", "a file where the folder should be");
+  EXPECT_FALSE(items.registerMainApp());
+  EXPECT_EQ(items.status(), LoginItemStatus::notRegistered);
+
+  // The default folder honours XDG_CONFIG_HOME.
+  const char* saved = std::getenv("XDG_CONFIG_HOME");
+  const std::string previous = saved ? saved : "";
+  ::setenv("XDG_CONFIG_HOME", (dir / "elsewhere").c_str(), 1);
+  EXPECT_EQ(xdgAutostartDirectory(), dir / "elsewhere/autostart");
+  if (saved) {
+    ::setenv("XDG_CONFIG_HOME", previous.c_str(), 1);
+  } else {
+    ::unsetenv("XDG_CONFIG_HOME");
+  }
+}
+
+TEST(ProcProcessInfoTest, ReadsTheExecutableAndTheArgumentsOfAProcessFolder) {
+  TempDir self;
+  ProcProcessInfo info(self.path());
+  EXPECT_FALSE(info.mainExecutablePath());
+  EXPECT_TRUE(info.arguments().empty());
+
+  std::filesystem::create_symlink("/opt/Calyxa Build/Calyxa", self / "exe");
+  self.write("cmdline", std::string("Calyxa\0--launched-at-login\0\0last\0", 33));
+  EXPECT_EQ(info.mainExecutablePath(), "/opt/Calyxa Build/Calyxa");
+  EXPECT_EQ(info.arguments(),
+            (std::vector<std::string>{"Calyxa", "--launched-at-login", "", "last"}));
+
+  // Replaced while running: the file now at the path is the one to start next time.
+  const std::filesystem::path installed = self / "Calyxa";
+  self.write("Calyxa", "new version");
+  std::filesystem::remove(self / "exe");
+  std::filesystem::create_symlink(installed.string() + " (deleted)", self / "exe");
+  EXPECT_EQ(info.mainExecutablePath(), installed.string());
+  std::filesystem::remove(installed);
+  EXPECT_EQ(info.mainExecutablePath(), installed.string() + " (deleted)");
+
+  // The real one: this test program.
+  ProcProcessInfo real;
+  EXPECT_EQ(real.mainExecutablePath(), std::filesystem::canonical("/proc/self/exe").string());
+  ASSERT_FALSE(real.arguments().empty());
+}
+
+TEST(LinuxSystemPermissionsTest, OnlyReadableInputDevicesCountAndAddressesGoToXdgOpen) {
+  TempDir dir;
+  std::vector<std::pair<std::filesystem::path, std::vector<std::string>>> launched;
+  const auto launcher = [&](const std::filesystem::path& program,
+                            const std::vector<std::string>& arguments) {
+    launched.emplace_back(program, arguments);
+    return true;
+  };
+
+  // Nodes that can be opened but are no input devices, and a folder without devices.
+  dir.write("input/event0", "not a device");
+  std::filesystem::create_directories(dir / "input/event1");
+  dir.write("input/mouse0", "");
+  for (const auto& input : {dir / "input", dir / "none"}) {
+    LinuxSystemPermissions permissions(input, launcher, "");
+    EXPECT_FALSE(permissions.preflightListenEventAccess());
+    EXPECT_FALSE(permissions.requestListenEventAccess());
+    EXPECT_FALSE(permissions.isProcessTrusted());
+    EXPECT_FALSE(permissions.isProcessTrustedWithPrompt());
+  }
+
+  const std::string address = "x-apple.systempreferences:com.apple.preference.security";
+  std::filesystem::create_directories(dir / "empty");
+  dir.write("plain/xdg-open", "#!/bin/sh\n");  // not executable
+  std::filesystem::create_directories(dir / "folder/xdg-open");
+  const std::string none = (dir / "empty").string() + ":" + (dir / "plain").string() + ":" +
+                           (dir / "folder").string() + "::relative";
+  LinuxSystemPermissions({}, launcher, none).openURL(address);
+  EXPECT_TRUE(launched.empty()) << "no handler, nothing happens";
+
+  const std::filesystem::path opener = dir.write("bin/xdg-open", "#!/bin/sh\n");
+  std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
+  LinuxSystemPermissions({}, launcher, none + ":" + (dir / "bin").string()).openURL(address);
+  ASSERT_EQ(launched.size(), 1u);
+  EXPECT_EQ(launched[0].first, opener);
+  EXPECT_EQ(launched[0].second, (std::vector<std::string>{"xdg-open", address}));
+}
+
+}  // namespace
+}  // namespace calyxa

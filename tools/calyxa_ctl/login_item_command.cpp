@@ -1,0 +1,103 @@
+// calyxa-ctl login-item: whether the launcher starts at login, and switching it.
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "catalogue/tilewell_store.h"
+#include "commands.h"
+#include "platform/posix/proc_process_info.h"
+#include "platform/posix/xdg_autostart_login_items.h"
+
+namespace calyxa::ctl {
+namespace {
+
+constexpr int kUsageError = 64;
+constexpr const char* kUsage = "usage: calyxa-ctl login-item status|on|off\n";
+constexpr const char* kLauncherName = "Calyxa";
+
+int usageError(const std::string& message) {
+  std::fprintf(stderr, "calyxa-ctl login-item: %s\n%s", message.c_str(), kUsage);
+  return kUsageError;
+}
+
+// The process as the launcher beside calyxa-ctl sees itself: the login item and the launch
+// agent start the launcher, never this tool.
+class LauncherProcessInfo final : public ProcessInfo {
+ public:
+  explicit LauncherProcessInfo(std::optional<std::string> launcher)
+      : launcher_(std::move(launcher)) {}
+  std::optional<std::string> mainExecutablePath() override { return launcher_; }
+  std::vector<std::string> arguments() override {
+    if (!launcher_) return {};
+    return {*launcher_};
+  }
+
+ private:
+  std::optional<std::string> launcher_;
+};
+
+std::optional<std::string> launcherBesideThisTool() {
+  const auto tool = ProcProcessInfo().mainExecutablePath();
+  if (!tool) return std::nullopt;
+  return (std::filesystem::path(*tool).parent_path() / kLauncherName).string();
+}
+
+}  // namespace
+
+int runLoginItem(const std::vector<std::string>& arguments) {
+  if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
+    std::printf(
+        "%s\n"
+        "Whether the Calyxa launcher beside calyxa-ctl starts when the user logs in:\n"
+        "  status  prints on or off\n"
+        "  on      switches it on and prints the launcher's message about the outcome\n"
+        "  off     switches it off and prints the launcher's message about the outcome\n",
+        kUsage);
+    return 0;
+  }
+  if (arguments.empty()) return usageError("missing status, on or off");
+  if (arguments.size() > 1) return usageError("too many arguments");
+  const std::string& verb = arguments[0];
+  if (verb != "status" && verb != "on" && verb != "off") {
+    return usageError("unknown argument \"" + verb + "\"");
+  }
+
+  const auto launcher = launcherBesideThisTool();
+  PlatformServices services = makePosixPlatformServices();
+  auto process = std::make_shared<LauncherProcessInfo>(launcher);
+  services.processInfo = process;
+  services.loginItems = std::make_shared<XdgAutostartLoginItems>(xdgAutostartDirectory(), process);
+  PlatformServices::installShared(std::move(services));
+
+  TilewellStore& store = TilewellStore::shared();
+  if (verb == "status") {
+    store.refreshLaunchAtLoginState();
+    std::printf("%s\n", store.isLaunchAtLoginEnabled ? "on" : "off");
+    return 0;
+  }
+
+  std::vector<std::string> toasts;
+  const auto observation = store.statusToast.observe(
+      [&toasts](const std::optional<std::string>& toast, const Transaction&) {
+        if (toast) toasts.push_back(*toast);
+      });
+  store.setLaunchAtLogin(verb == "on", /*showToast=*/true);
+  for (const auto& toast : toasts)
+    std::printf("%s\n", toast.c_str());
+
+  std::error_code error;
+  if (verb == "on" && store.isLaunchAtLoginEnabled &&
+      !(launcher && std::filesystem::exists(*launcher, error))) {
+    std::fprintf(stderr,
+                 "calyxa-ctl login-item: note: there is no launcher at %s yet; that is what will "
+                 "start at login\n",
+                 launcher ? launcher->c_str() : "(unknown)");
+  }
+  return 0;
+}
+
+}  // namespace calyxa::ctl
