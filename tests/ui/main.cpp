@@ -1,14 +1,11 @@
-// The interface tests need an application object, and one without a display: the offscreen
-// platform unless the caller chose another.
+// The interface tests need an application object: offscreen unless the caller chose a platform.
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <cstdlib>
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  const char* platform = std::getenv("QT_QPA_PLATFORM");
-  if (!platform || platform[0] == '\0') setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
   return RUN_ALL_TESTS();
 }
