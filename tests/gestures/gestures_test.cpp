@@ -1,0 +1,569 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <linux/input-event-codes.h>
+
+#include <algorithm>
+#include <atomic>
+#include <bit>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <map>
+#include <new>
+#include <numbers>
+#include <sstream>
+#include <thread>
+
+#include "gestures/contact_frame_file.h"
+#include "gestures/system_gesture_conflict_resolver.h"
+#include "platform/keyboard_codes.h"
+#include "platform/posix/evdev_contact_frame_source.h"
+#include "platform/posix/file_io.h"
+#include "platform/posix/linux_key_translation.h"
+#include "platform/posix/plist_io.h"
+#include "platform/posix/plist_preference_store.h"
+#include "support/ctl_runner.h"
+#include "support/pinch_monitor_inspector.h"
+#include "support/test_platform.h"
+
+// Counts the calling thread's allocations while asked to; pairs malloc with free itself.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+thread_local bool countingAllocations = false;
+thread_local long allocations = 0;
+void* operator new(std::size_t size) {
+  allocations += countingAllocations;
+  if (void* block = std::malloc(size ? size : 1)) return block;
+  throw std::bad_alloc();
+}
+void operator delete(void* block) noexcept {
+  std::free(block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+  std::free(block);
+}
+
+namespace calyxa {
+namespace {
+
+using namespace testing;
+using ::testing::HasSubstr, ::testing::MatchesRegex, ::testing::StartsWith;
+using Monitor = MultitouchPinchMonitor;
+
+char eventBytes;
+TappedEvent* const anEvent = reinterpret_cast<TappedEvent*>(&eventBytes);
+using Points = std::vector<TouchPoint>;
+using Events = std::vector<std::string>;
+
+Points ring(int n, float radius) {
+  Points points;
+  for (double angle = 0; points.size() < std::size_t(n); angle += 2 * std::numbers::pi / n)
+    points.push_back(
+        {0.5f + radius * float(std::cos(angle)), 0.5f + radius * float(std::sin(angle))});
+  return points;
+}
+
+// Four fingers on the corners of a square; its spread is about 0.9546 × side.
+Points square(float side) {
+  return {{0.2f, 0.2f}, {0.2f + side, 0.2f}, {0.2f + side, 0.2f + side}, {0.2f, 0.2f + side}};
+}
+Points fingersWithSpread(float spread) {
+  return square(spread / 0.954594f);
+}
+
+std::vector<ContactRecord> touching(const Points& points) {
+  std::vector<ContactRecord> records;
+  for (const auto& p : points)
+    records.push_back(ContactRecord::make(4, p.x, p.y));
+  return records;
+}
+
+// Frames "time:spread" (four fingers), "time:radius*n" (n on a circle), "time:-k" (k empty).
+std::vector<std::pair<double, Points>> scriptedFrames(const std::string& script) {
+  std::istringstream words(script);
+  std::vector<std::pair<double, Points>> frames;
+  for (std::string word; words >> word;) {
+    const std::string shape = word.substr(word.find(':') + 1);
+    const auto star = shape.find('*');
+    const bool empty = shape[0] == '-';
+    for (int i = 0; i < (empty ? std::max(1, std::atoi(&shape[1])) : 1); ++i) {
+      frames.emplace_back(std::stod(word) + i * 0.01,
+                          empty ? Points{}
+                          : star == std::string::npos
+                              ? fingersWithSpread(std::stof(shape))
+                              : ring(std::stoi(shape.substr(star + 1)), std::stof(shape)));
+    }
+  }
+  return frames;
+}
+
+// Four fingers near a square of `approx` whose spread, in single precision, satisfies `want`.
+std::optional<Points> fingersWhere(float approx, const std::function<bool(float)>& want) {
+  Points points = fingersWithSpread(approx);
+  const float x = points[2].x, y = points[1].y;
+  const auto step = [](float v, int i) { return std::bit_cast<float>(std::bit_cast<int>(v) + i); };
+  for (int i = -96; i <= 96; ++i) {
+    for (int j = -96; j <= 96; ++j) {
+      points[2].x = step(x, i);
+      points[1].y = step(y, j);
+      if (want(MultitouchPinchMonitor::spreadOf(points))) return points;
+    }
+  }
+  return std::nullopt;
+}
+
+// A monitor on a test platform whose four callbacks write down their names.
+struct RecordingMonitor {
+  TestPlatform platform;
+  std::shared_ptr<MultitouchPinchMonitor> monitor =
+      MultitouchPinchMonitor::make(platform.services());
+  Events events;
+
+  RecordingMonitor() {
+    for (const auto& [slot, name] : {std::pair{&MultitouchPinchMonitor::onPinchIn, "in"},
+                                     {&MultitouchPinchMonitor::onPinchOut, "out"},
+                                     {&MultitouchPinchMonitor::onGestureRelease, "release"},
+                                     {&MultitouchPinchMonitor::onToggleTilewell, "toggle"}})
+      (*monitor).*slot = [this, name] { events.push_back(name); };
+    // Media time well past the trigger time of zero that a new monitor starts with.
+    platform.scheduler->advanceTo(100.0);
+  }
+  void frame(const Points& points, double time) {
+    const auto records = touching(points);
+    monitor->handleContactFrame(records.data(), std::int32_t(records.size()), time);
+  }
+  Events drained() {
+    platform.scheduler->runReady();
+    return std::exchange(events, {});
+  }
+  // Plays scripted frames; returns the callbacks run, "name@frame time".
+  std::string play(const std::string& script) {
+    std::ostringstream log;
+    for (const auto& [time, points] : scriptedFrames(script)) {
+      frame(points, time);
+      for (const auto& event : drained())
+        log << (log.tellp() > 0 ? " " : "") << event << "@" << time;
+    }
+    return log.str();
+  }
+};
+
+// Runs the built calyxa-ctl with HOME and XDG_CONFIG_HOME in `home`.
+CtlRun calyxaCtl(const TempDir& home, const std::vector<std::string>& arguments) {
+  EXPECT_FALSE(testing::calyxaCtlPath().empty()) << "CALYXA_CTL names the built calyxa-ctl";
+  return testing::runCalyxaCtl(
+      arguments, {{"HOME", home.path().string()}, {"XDG_CONFIG_HOME", (home / "config").string()}});
+}
+
+Events twoFrames(const Points& first, const Points& second) {
+  RecordingMonitor m;
+  m.frame(first, 10.0);
+  m.frame(second, 10.01);
+  return m.drained();
+}
+
+TEST(PinchRecogniserTest, RecordedSequencesGiveTheirEventsAtTheirFrames) {
+  const std::pair<std::string, std::string> sequences[] = {
+      {"9:.19 9.01:.19 9.02:.19 9.03:-4", ""},  // held fingers: no release without a pinch
+      // 12 % and 0.03 below the peak is not yet a pinch; one pinch and one release an episode.
+      {"10:.25 10.01:.22 10.02:.19 10.5:.10 10.6:.40 10.7:-3 10.73:- 10.74:-20 11:.10 11.01:.16",
+       "in@10.02 release@10.73 out@11.01"},
+      // Five fingers count as four, three never start an episode.
+      {"10:.15*5 10.01:.11*5", "in@10.01"},
+      {"10:.09*5 10.01:.14*5", "out@10.01"},
+      {"10:.3*3 10.01:.05*3 10.02:.3*3 10.03:.05*4 10.04:-4", ""},
+      // Dropouts of up to three frames keep the episode; four end it: 0.20 is a new baseline.
+      {"10:.25 10.01:.1*2 10.02:- 10.03:.1*3 10.04:.20 10.05:-3 10.5:.40 10.6:-3 10.63:-",
+       "in@10.04 release@10.63"},
+      {"11:.25 11.01:-4 11.05:.20", ""},
+      // Up to 0.42 s of frame time after a pinch frames set no baseline.
+      {"10:.25 10.1:.19 10.11:-4 10.4:.30 10.519:.30 10.521:.24 10.53:.18",
+       "in@10.1 release@10.14 in@10.53"},
+  };
+  for (const auto& [frames, events] : sequences)
+    EXPECT_EQ(RecordingMonitor().play(frames), events) << frames;
+  // A square of side s: widest pair s√2, mean radius s/√2; five on a circle: 2r·sin 72°, r.
+  EXPECT_NEAR(Monitor::spreadOf(square(0.1f)), 0.35 * 0.1414214 + 0.65 * 0.0707107, 1e-6);
+  EXPECT_NEAR(Monitor::spreadOf(ring(5, 0.15f)), 0.35 * 0.3 * 0.9510565 + 0.65 * 0.15, 1e-6);
+}
+
+TEST(PinchRecogniserTest, CallbacksRunLaterWithTheSlotOfThatMomentAndKeepTheMonitor) {
+  RecordingMonitor m;
+  m.monitor->onGestureRelease = nullptr;
+  for (const auto& [time, points] : scriptedFrames("12:.25 12.01:.19 12.02:-4"))
+    m.frame(points, time);
+  int replaced = 0;
+  m.monitor->onPinchIn = [&replaced] { ++replaced; };
+  const std::weak_ptr<Monitor> weak = std::exchange(m.monitor, nullptr);
+  EXPECT_FALSE(weak.expired());
+  EXPECT_EQ(m.drained(), Events{});  // the empty release slot is skipped
+  EXPECT_TRUE(replaced == 1 && weak.expired());
+}
+
+TEST(PinchRecogniserTest, ThresholdsHoldExactlyAtTheirLimitsInSinglePrecision) {
+  const auto exactly = [](float target) {
+    auto points = fingersWhere(target, [target](float s) { return s == target; });
+    EXPECT_TRUE(points) << "no shape with spread " << target;
+    return points.value_or(Points{});
+  };
+  // The peak must exceed 0.13 and the minimum 0.05.
+  const Points closed = fingersWithSpread(0.09f), opened = fingersWithSpread(0.11f);
+  EXPECT_EQ(twoFrames(exactly(0.13f), closed), Events{});
+  EXPECT_EQ(twoFrames(exactly(std::nextafter(0.13f, 1.0f)), closed), Events{"in"});
+  EXPECT_EQ(twoFrames(exactly(0.05f), opened), Events{});
+  EXPECT_EQ(twoFrames(exactly(std::nextafter(0.05f, 1.0f)), opened), Events{"out"});
+  // One float step either side of a drop of 0.035 and 16 %, a rise of 0.044f (< 0.044) and 22 %;
+  // from 0.45 and 0.2 the ratios land exactly on 0.16f and 0.22f.
+  const std::tuple<float, float, std::function<bool(float)>> limits[] = {
+      {0.2f, 0.165f, [](float s) { return 0.2f - s >= 0.035f; }},
+      {0.45f, 0.378f, [](float s) { return (0.45f - s) / 0.45f >= 0.16f; }},
+      {0.08f, 0.124f, [](float s) { return s - 0.08f >= 0.044f; }},
+      {0.3f, 0.366f, [](float s) { return (s - 0.3f) / 0.3f >= 0.22f; }},
+      {0.2f, 0.244f, [](float s) { return (s - 0.2f) / 0.2f >= 0.22f; }},
+  };
+  for (const auto& [base, approx, fires] : limits) {
+    const float away = approx < base ? 1.0f : -1.0f;
+    const auto at =
+        fingersWhere(approx, [&](float s) { return fires(s) && !fires(std::nextafter(s, away)); });
+    const auto under =
+        fingersWhere(approx, [&](float s) { return !fires(s) && fires(std::nextafter(s, -away)); });
+    ASSERT_TRUE(at && under) << approx;
+    EXPECT_EQ(twoFrames(exactly(base), *at), Events{approx < base ? "in" : "out"}) << approx;
+    EXPECT_EQ(twoFrames(exactly(base), *under), Events{}) << approx;
+  }
+  // 0.022 is 22 % of the 0.10 floor, and 0.034 is 17 % of 0.2: both rules must hold.
+  EXPECT_EQ(twoFrames(exactly(0.08f), fingersWithSpread(0.102f)), Events{});
+  EXPECT_EQ(twoFrames(fingersWithSpread(0.2f), fingersWithSpread(0.166f)), Events{});
+}
+
+TEST(PinchRecogniserTest, BadRecordsAreSkippedAndBadFramesAllocateOnlyThePointArray) {
+  // Only states 4 and 5 inside 0..1, edges included, are fingers: the spread is theirs.
+  const Points kept = {{1.0f, 0.0f}, {0.0f, 1.0f}, {0.5f, 0.5f}, {1.0f, 1.0f}};
+  auto records = touching(kept);
+  records[3] = ContactRecord::make(5, 1.0f, 1.0f);
+  for (const float bad : {1.0001f, -0.0001f, std::numeric_limits<float>::quiet_NaN(), 1 / 0.0f}) {
+    records.push_back(ContactRecord::make(4, bad, 0.5f));
+    records.push_back(ContactRecord::make(4, 0.5f, bad));
+  }
+  for (const std::int32_t state : {0, 3, 6, -4})
+    records.push_back(ContactRecord::make(state, 0.5f, 0.5f));
+  RecordingMonitor m;
+  using Inspector = MultitouchPinchMonitorInspector;
+  m.monitor->handleContactFrame(records.data(), std::int32_t(records.size()), 9.0);
+  EXPECT_EQ(Inspector::initialSpread(*m.monitor), Monitor::spreadOf(kept));
+  const auto frame = [&](const void* records, std::int32_t count, double time) {
+    countingAllocations = true;
+    allocations = 0;
+    m.monitor->handleContactFrame(records, count, time);
+    countingAllocations = false;
+    return allocations;
+  };
+  // After a pinch, null records and counts below one end the episode as lifted fingers do.
+  EXPECT_EQ(m.play("9.1:-4 10:.25 10.01:.19"), "in@10.01");
+  EXPECT_EQ(frame(nullptr, 4, 10.02) + frame(&records[0], 0, 10.03) + frame(&records[0], -7, 10.04),
+            0);
+  m.monitor->handleContactFrame(nullptr, std::numeric_limits<std::int32_t>::min(), 10.05);
+  EXPECT_EQ(m.drained(), Events{"release"});
+  // Usual frames need no memory; thousands of contacts need just their point array.
+  EXPECT_EQ(frame(&records[0], 4, 11.0) + frame(&records[0], 4, 11.01), 0);
+  Points crowd;
+  for (int i = 0; i < 3000; ++i)
+    crowd.push_back({(i % 100) / 99.0f, (i / 100) / 29.0f});
+  EXPECT_EQ(m.play("11.02:-4"), "");
+  EXPECT_EQ(frame(touching(crowd).data(), 3000, 11.1), 1);
+  EXPECT_EQ(Inspector::initialSpread(*m.monitor), Monitor::spreadOf(crowd));
+}
+
+// Frames from the source's thread meet the main thread's queue, tap and magnify; also TSan-run.
+TEST(PinchThreadingTest, FramesFromTheReaderThreadMeetTheMainThreadWithoutRaces) {
+  RecordingMonitor m;
+  m.platform.eventMonitors->tapLocationsThatWork = {Monitor::kTapLocationHID};
+  m.monitor->startMonitoring();
+  constexpr int kEpisodes = 40;
+  std::atomic<int> mainSteps{0};
+  std::atomic<bool> done{false};
+  std::thread reader([&] {
+    for (int episode = 0; episode < kEpisodes; ++episode) {
+      while (mainSteps.load() < episode * 2)  // keeps pace, so that the two really overlap
+        std::this_thread::yield();
+      const auto t = std::to_string(10 + episode) + ".";
+      for (const auto& [time, points] :
+           scriptedFrames(t + "0:.10 " + t + "1:.12 " + t + "2:.15 " + t + "3:.16 " + t + "4:-4"))
+        m.platform.contactFrames->deliver(touching(points), time);
+    }
+    done = true;
+  });
+  for (; !done; ++mainSteps) {
+    m.platform.scheduler->advance(0.05);
+    m.monitor->handleTappedEvent(Monitor::kEventTypeSwipe, anEvent);
+    m.platform.eventMonitors->deliverLocalMagnifyEvent({kEventPhaseBegan, -0.3});
+  }
+  reader.join();
+  const auto events = m.drained();
+  EXPECT_EQ(std::count(events.begin(), events.end(), "out"), kEpisodes);
+  EXPECT_EQ(std::count(events.begin(), events.end(), "release"), kEpisodes);
+}
+
+TEST(EventTapTest, SwallowsGesturesWhileFourFingersRestOrWithin035sOfAPinch) {
+  for (const std::uint32_t type : {18, 19, 20, 29, 30, 31}) {
+    EXPECT_TRUE(Monitor::tapPassesEvent(type, 3, 0.35)) << type;
+    EXPECT_FALSE(Monitor::tapPassesEvent(type, 3, std::nextafter(0.35, 0.0))) << type;
+    EXPECT_FALSE(Monitor::tapPassesEvent(type, 4, 9.0)) << type;
+  }
+  // Scrolling is swallowed only while four fingers rest; other events always pass.
+  EXPECT_TRUE(Monitor::tapPassesEvent(22, 3, 0.0) && !Monitor::tapPassesEvent(22, 5, 9.0));
+  EXPECT_TRUE(Monitor::tapPassesEvent(10, 5, 0.0) && Monitor::tapPassesEvent(1, 4, 0.0));
+  // The tap goes in once, at the session level when the HID level fails.
+  RecordingMonitor m;
+  auto& system = *m.platform.eventMonitors;
+  system.tapLocationsThatWork = {Monitor::kTapLocationSession};
+  m.monitor->startMonitoring();
+  m.monitor->startMonitoring();
+  EXPECT_EQ(system.tapRequests, (decltype(system.tapRequests){{0, 0xE05C0000}, {1, 0xE05C0000}}));
+  // It counts fingers and times pinches from the frames; disabled-tap notices re-enable it.
+  const auto passes = [&](const std::string& frames, std::uint32_t type) {
+    m.play(frames);
+    return m.monitor->handleTappedEvent(type, anEvent) == anEvent;
+  };
+  EXPECT_TRUE(passes("10:.1*3", 31) && !passes("10.01:.1*4", 31));
+  EXPECT_EQ(m.play("10.02:-4 11:.25 11.01:.19 11.02:-4"), "in@11.01 release@11.05");
+  m.platform.scheduler->advance(0.34);
+  EXPECT_TRUE(!passes("", 31) && passes("", 22));
+  m.platform.scheduler->advance(0.01);
+  EXPECT_TRUE(passes("", 31) && passes("", 0xFFFFFFFE) && passes("12:.1*5", 0xFFFFFFFF));
+  EXPECT_EQ(system.enables, std::vector<bool>(3, true));
+  // A monitor that goes away takes its monitors and its frame session along.
+  m.monitor.reset();
+  EXPECT_FALSE(*system.magnify || *system.keyDown || m.platform.contactFrames->deliver({}, 13.0));
+  EXPECT_EQ(system.deliverLocalKeyDownEvent({keycode::kF4, 0}), EventDisposition::deliver);
+}
+
+TEST(MagnifyTest, SumsPastTheirThresholdsTriggerOnceEvery042s) {
+  RecordingMonitor m;
+  m.monitor->startMonitoring();
+  const auto magnify = [&](std::int64_t phase, double amount, double later = 0.0) {
+    m.platform.scheduler->advance(later);
+    (*m.platform.eventMonitors->magnify)({phase, amount});
+    return m.drained();
+  };
+  // A began phase starts a sum; exactly -0.22 or 0.25 is not past its threshold.
+  for (const double limit : {-0.22, 0.25}) {
+    EXPECT_EQ(magnify(1, limit, 1.0), Events{}) << limit;
+    EXPECT_EQ(magnify(4, limit * 1e-6), Events{limit < 0 ? "in" : "out"}) << limit;
+  }
+  // A magnify trigger marks media time, not the frames' cooldown on frame time.
+  EXPECT_EQ(m.play("10:.25 10.01:.19 10.02:-4"), "in@10.01 release@10.05");
+  // A trigger empties the sum; for 0.42 s nothing fires but the sum goes on, local events too.
+  m.platform.scheduler->advance(0.41);
+  m.platform.eventMonitors->deliverLocalMagnifyEvent({4, -0.2});
+  EXPECT_EQ(magnify(4, -0.1), Events{});
+  EXPECT_EQ(magnify(4, 0.0, 0.02), Events{"in"});
+  // Broken values do not poison the sum; a pinch of the frames blocks magnify for 0.42 s too.
+  magnify(1, -0.2, 1.0);
+  EXPECT_EQ(magnify(4, std::numeric_limits<double>::quiet_NaN()), Events{});
+  EXPECT_EQ(magnify(4, -0.03), Events{"in"});
+  m.platform.scheduler->advance(1.0);
+  EXPECT_EQ(m.play("20:.25 20.01:.19"), "in@20.01");
+  EXPECT_EQ(magnify(1, 0.3), Events{});
+}
+
+TEST(HotKeyTest, F4The131KeyOptionSpaceAndCommandShiftLToggleEveryPress) {
+  using namespace modifier;
+  for (const std::uint64_t flags : {0ul, kShift, kCommand | kOption, kFunction, 0x1FFFFFFul})
+    EXPECT_TRUE(Monitor::isHotKey(keycode::kF4, flags) && Monitor::isHotKey(131, flags)) << flags;
+  EXPECT_TRUE(Monitor::isHotKey(keycode::kSpace, kOption | 0x120));  // device-specific bits
+  EXPECT_TRUE(Monitor::isHotKey(keycode::kL, kCommand | kShift));
+  EXPECT_FALSE(Monitor::isHotKey(keycode::kSpace, kOption | kCapsLock) ||
+               Monitor::isHotKey(keycode::kSpace, 0) || Monitor::isHotKey(keycode::kEscape, 0) ||
+               Monitor::isHotKey(keycode::kL, kCommand | kShift | kOption) ||
+               Monitor::isHotKey(keycode::kL, kCommand) ||
+               Monitor::isHotKey(keycode::kL, kControl | kShift));
+  // On Linux Ctrl is Command, Alt is Option; modifier keys alone are no key presses.
+  const auto ctrlShiftL = translateLinuxKeyDown(KEY_L, {.shift = true, .control = true});
+  const auto altSpace = translateLinuxKeyDown(KEY_SPACE, {.alt = true});
+  EXPECT_TRUE(ctrlShiftL && Monitor::isHotKey(ctrlShiftL->keyCode, ctrlShiftL->modifierFlags) &&
+              altSpace && Monitor::isHotKey(altSpace->keyCode, altSpace->modifierFlags) &&
+              !translateLinuxKeyDown(KEY_LEFTALT, {}) && !translateLinuxKeyDown(KEY_MAX, {}));
+  // The window's hot keys are consumed; every press toggles, other programs' presses too.
+  RecordingMonitor m;
+  m.monitor->startMonitoring();
+  auto& system = *m.platform.eventMonitors;
+  EXPECT_EQ(system.deliverLocalKeyDownEvent({keycode::kF4, 0}), EventDisposition::consume);
+  EXPECT_EQ(system.deliverLocalKeyDownEvent({keycode::kF4, 0}), EventDisposition::consume);
+  EXPECT_EQ(system.deliverLocalKeyDownEvent({keycode::kL, kCommand}), EventDisposition::deliver);
+  EXPECT_EQ(m.events, Events{}) << "toggles go through the main queue";
+  EXPECT_EQ(m.drained(), (Events{"toggle", "toggle"}));
+  (*system.keyDown)({keycode::kL, kCommand | kShift});
+  (*system.keyDown)({keycode::kSpace, kOption | kCapsLock});
+  EXPECT_EQ(m.drained(), Events{"toggle"});
+}
+
+// Evdev falls silent once the last finger lifts: the frame that ends a touch ends the episode.
+TEST(PinchRecogniserTest, TheTouchpadFrameThatEndsATouchReleasesThePinch) {
+  RecordingMonitor m;
+  EXPECT_EQ(m.play("10:.25 10.01:.19"), "in@10.01");
+  std::int32_t frameNumber = 0;
+  deliverTouchpadFrame(
+      0, {10.02, {}, true},
+      [&](std::int32_t, const void* records, std::int32_t count, double time, std::int32_t) {
+        m.monitor->handleContactFrame(records, count, time);
+      },
+      frameNumber);
+  EXPECT_EQ(m.drained(), Events{"release"});
+}
+
+std::string frameLines(const std::string& script) {
+  std::string text;
+  for (const auto& [time, points] : scriptedFrames(script)) {
+    const auto records = touching(points);
+    text += formatFrameLine(time, records.data(), std::int32_t(records.size())) + "\n";
+  }
+  return text;
+}
+
+TEST(TouchpadCommandTest, ReplayPrintsEachRecognisedEventWithTheTimestampOfItsFrame) {
+  TempDir home;
+  const auto file = home.write(
+      "pinch.frames",
+      "# four fingers close, lift with one left; a second touch opens\n\n" +
+          frameLines("100:.25 100.0125:.22 100.025:.19 100.0375:.10 100.05:-3 100.0875:0*1") +
+          "  # fingers down again within the cooldown: no baseline yet\n" +
+          frameLines("100.1:- 100.2:.10 100.3:.20 100.5:.10 100.5125:.16") +
+          "100.525 0\r\n100.5375\t0\n100.55 0\n100.5625 0\n");
+  const CtlRun run = calyxaCtl(home, {"touchpad", "replay", file.string()});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "pinch-in 100.025\nrelease 100.0875\npinch-out 100.5125\nrelease 100.5625\n");
+}
+
+TEST(TouchpadCommandTest, MalformedFramesAreNamedByLineAndNothingIsReplayed) {
+  TempDir home;
+  const auto good = frameLines("10:.25 10.01:.19");
+  for (const auto& [bad, message] : std::initializer_list<std::pair<std::string, std::string>>{
+           {"x 0", ":3: expected a timestamp in seconds, found \"x\""},
+           {"nan 0", ":3: expected a timestamp"},
+           {"11", ":3: expected the number of contacts after the timestamp"},
+           {"11 -1", ":3: expected the number of contacts (0 or more), found \"-1\""},
+           {"11 2 4 0.5 0.5", ":3: the frame announces 2 contacts but has values for 1"},
+           {"11 1 4 0.5 0.5 4", ":3: the frame announces 1 contacts but goes on with \"4\""},
+           {"11 1 four 0.5 0.5", ":3: contact 1: bad state \"four\""},
+           {"11 1 4 0,5 0.5", ":3: contact 1: bad x \"0,5\""},
+           {"11 1 4 0.5 +1", ":3: contact 1: bad y \"+1\""},
+           {"11 99999999999 4 0.5 0.5", ":3: expected the number of contacts"}}) {
+    const auto file = home.write("bad.frames", good + bad + "\n" + good);
+    const CtlRun run = calyxaCtl(home, {"touchpad", "replay", file.string()});
+    EXPECT_EQ(run.status, 65) << bad;
+    EXPECT_EQ(run.out, "") << bad;
+    EXPECT_NE(run.err.find(file.string() + message), std::string::npos) << run.err;
+  }
+}
+
+std::map<std::string, std::string> filesIn(const std::filesystem::path& folder) {
+  std::map<std::string, std::string> contents;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file()) contents[entry.path()] = readFileBytes(entry, 1 << 20).bytes;
+  }
+  return contents;
+}
+
+const std::string kDock = "\ncom.apple.dock::showLaunchpadGestureEnabled kCFPreferencesAnyHost";
+
+TEST(GesturesCommandTest, SwitchesOffTwiceAndRestoresTheUsersFilesExactlyAsBefore) {
+  TempDir home;
+  const auto folder = home / "config/calyxa/Preferences";
+  const auto write = [&](const std::string& file, PlistDictionary values) {
+    home.write("config/calyxa/Preferences/" + file,
+               *serializePlist(PlistValue(std::move(values)), PlistFormat::xml));
+  };
+  // Before: absent, int, bool, string, int on this host, absent, bool; untouchable neighbours.
+  write("com.apple.AppleMultitouchTrackpad.plist",
+        {{"TrackpadFiveFingerPinchGesture", 2}, {"Clicking", true}});
+  write("com.apple.driver.AppleBluetoothMultitouch.trackpad.plist",
+        {{"TrackpadFourFingerPinchGesture", true}, {"TrackpadFiveFingerPinchGesture", "on"}});
+  write("ByHost/.GlobalPreferences." + currentHostIdentifier() + ".plist",
+        {{"com.apple.trackpad.fourFingerPinchSwipeGesture", 1}});
+  write("com.apple.dock.plist", {{"showLaunchpadGestureEnabled", false}, {"orientation", "left"}});
+  const auto before = filesIn(folder);
+
+  CtlRun run = calyxaCtl(home, {"gestures", "status"});
+  EXPECT_THAT(run.out, StartsWith("taken-over no\n"));
+  EXPECT_THAT(run.out, HasSubstr(kDock + " current=false\n"));
+  EXPECT_THAT(run.out, HasSubstr("\nkCFPreferencesAnyApplication::com.apple.trackpad.fourFinger"
+                                 "PinchSwipeGesture kCFPreferencesCurrentHost current=1\n"));
+  // A second switch-off (say after a crash) keeps the values of before the first, not the zeros.
+  for (const auto& disable : {std::vector<std::string>{"gestures", "disable"},
+                              {"gestures", "disable", "--restart-dock"}}) {
+    run = calyxaCtl(home, disable);
+    EXPECT_THAT(run.out,
+                MatchesRegex("switched off\ntaken-over yes\n([^\n]* current=0 saved=[^\n]*\n){7}"));
+    EXPECT_THAT(run.out, HasSubstr(kDock + " current=0 saved=false\n"));
+    EXPECT_THAT(run.out, HasSubstr("trackpad::TrackpadFiveFingerPinchGesture kCFPreferencesAnyHost "
+                                   "current=0 saved=absent"));
+  }
+  // Restore brings back each value with its type, deletes the absent and the string; once.
+  EXPECT_THAT(calyxaCtl(home, {"gestures", "restore"}).out,
+              StartsWith("restored\ntaken-over no\n"));
+  auto expected = before;
+  expected[folder / "com.apple.driver.AppleBluetoothMultitouch.trackpad.plist"] = *serializePlist(
+      PlistValue(PlistDictionary{{"TrackpadFourFingerPinchGesture", true}}), PlistFormat::xml);
+  EXPECT_EQ(filesIn(folder), expected);
+  EXPECT_THAT(calyxaCtl(home, {"gestures", "restore"}).out, StartsWith("nothing to restore\n"));
+  EXPECT_EQ(filesIn(folder), expected);
+  EXPECT_EQ(calyxaCtl(home, {"gestures", "disable", "--now"}).status, 64);
+}
+
+TEST(GesturesCommandTest, DamagedFilesLoseNothing) {
+  // A malformed preference or defaults file reads as empty and is kept aside when replaced.
+  TempDir home;
+  const std::string garbage = "<?xml version=\"1.0\"?><plist><dict><key>Trackpad";
+  const auto dock = home.write("config/calyxa/Preferences/com.apple.dock.plist", garbage);
+  const auto defaults = home.write("config/calyxa/com.vantorel.tilewell.plist", garbage);
+  EXPECT_THAT(calyxaCtl(home, {"gestures", "disable"}).out,
+              HasSubstr(kDock + " current=0 saved=absent\n"));
+  for (const auto& file : {dock, defaults})
+    EXPECT_EQ(readFileBytes(file.string() + ".corrupt", 99).bytes, garbage) << file;
+
+  // Defaults that cannot be written: the values could not be given back, so nothing changes.
+  std::filesystem::remove(defaults);
+  std::filesystem::create_directories(defaults / "x");
+  home.write("config/calyxa/Preferences/com.apple.dock.plist", garbage);
+  const auto files = filesIn(home / "config/calyxa/Preferences");
+  EXPECT_EQ(calyxaCtl(home, {"gestures", "disable"}).status, 73);
+  EXPECT_EQ(filesIn(home / "config/calyxa/Preferences"), files);
+}
+
+TEST(SystemGestureConflictResolverTest, SynchronisesEachPairOnceAndRestoresOnlyNumbers) {
+  testing::TestPlatform platform;
+  auto& prefs = *platform.preferences;
+  SystemGestureConflictResolver resolver(platform.services());
+  // A snapshot entry that is missing or of another kind deletes its preference on restore.
+  platform.defaults->setDictionary(
+      "Calyxa.SystemGestureSnapshot.v1",
+      {{"com.apple.dock::showLaunchpadGestureEnabled", PlistArray{1}},
+       {"com.apple.AppleMultitouchTrackpad::TrackpadFourFingerPinchGesture", 3}});
+  prefs.setValue("showLaunchpadGestureEnabled", PlistValue(0), "com.apple.dock",
+                 kPreferencesAnyHost);
+  resolver.restoreOriginalGestures(false);
+  const auto value = [&](const char* key, const char* domain) {
+    return prefs.copyValue(key, domain, kPreferencesAnyHost);
+  };
+  EXPECT_FALSE(value("showLaunchpadGestureEnabled", "com.apple.dock"));
+  EXPECT_EQ(value("TrackpadFourFingerPinchGesture", "com.apple.AppleMultitouchTrackpad"), 3);
+  // Each domain and host pair is synchronised once a change, in the order of the table.
+  resolver.disableConflictingGestures(true);
+  resolver.restoreOriginalGestures(false);
+  resolver.restoreOriginalGestures(false);
+  const std::string pairs[] = {
+      "com.apple.AppleMultitouchTrackpad|kCFPreferencesAnyHost",
+      "com.apple.driver.AppleBluetoothMultitouch.trackpad|kCFPreferencesAnyHost",
+      "kCFPreferencesAnyApplication|kCFPreferencesCurrentHost",
+      "com.apple.dock|kCFPreferencesAnyHost"};
+  ASSERT_EQ(prefs.synchronizations.size(), 12u);
+  for (std::size_t i = 0; i < 12; ++i)
+    EXPECT_EQ(prefs.synchronizations[i], pairs[i % 4]) << i;
+  EXPECT_EQ(platform.systemSettings->calls,
+            (std::vector<std::string>{"activateSettings", "activateSettings", "restartDock",
+                                      "activateSettings"}));
+}
+
+}  // namespace
+}  // namespace calyxa
