@@ -18,7 +18,6 @@ namespace calyxa::testing {
 // run as root, for whom permission bits do not stop reading.
 struct FileSystemFaults {
   std::set<std::string> unlistable;
-  int listings = 0;  // listings asked for, failed or not
 };
 
 // The real file system under a test's root, with faults on top.
@@ -28,7 +27,6 @@ class TestFileSystem final : public FileSystem {
       : real_(std::move(root)), faults_(std::move(faults)) {}
 
   std::optional<std::vector<std::string>> contentsOfDirectory(const std::string& path) override {
-    ++faults_->listings;
     if (faults_->unlistable.contains(path)) return std::nullopt;
     return real_.contentsOfDirectory(path);
   }
@@ -62,7 +60,6 @@ class FakeBookmarks final : public Bookmarks {
     return true;
   }
 
-  bool failCreation = false;
   std::set<std::string> vanished;
   std::vector<std::string> accessed;
 };
