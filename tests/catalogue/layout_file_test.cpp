@@ -1,191 +1,193 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
+#include <algorithm>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <random>
+#include <ranges>
+#include <regex>
+#include <set>
 #include <stdexcept>
 
 #include "catalogue/layout_file.h"
+#include "catalogue/layout_restoration.h"
 #include "platform/posix/file_io.h"
 #include "support/test_platform.h"
 
 namespace calyxa {
 namespace {
 
-using testing::makeApp;
-using testing::TempDir;
-using testing::TestStore;
-using testing::TilewellStoreInspector;
+using namespace testing;
+using Records = std::vector<SavedLayoutItem>;
+using Strings = std::vector<std::string>;
 
-std::string fileText(const std::filesystem::path& path) {
-  return readFileBytes(path, kMaxLayoutFileBytes).bytes;
+SavedLayoutItem appRecord(const std::string& id, std::optional<std::string> name = {}) {
+  return {"app", id, std::move(name), std::nullopt};
 }
 
-TEST(LayoutWriterTest, WritesTheExactCompactDocument) {
-  const AppItem vscode{
-      "/Applications/Visual Studio Code.app", "Visual Studio Code", "x", "x", "x", false};
-  const AppItem xcode{"/Applications/Xcode.app", "Xcode", "x", "x", "x", false};
-  const AppItem odd{"/Applications/Tab\t\"Quote\"\\.app", "Ctl\x01 名\xFF", "x", "x", "x", false};
-  const std::vector<LaunchItem> items = {
-      LaunchItem::folder(
-          LaunchFolder("9F1C2D3E-0000-4000-8000-00000000ABCD", "开发工具", {xcode, vscode})),
-      LaunchItem::app(odd),
-      LaunchItem::folder(LaunchFolder("E", "空", {})),
-  };
-  EXPECT_EQ(
-      encodeLayoutDocument(snapshotLayout(items)),
+TEST(LayoutFileTest, WritesTheExactCompactDocumentAtomicallyAndReadsItBack) {
+  Records records = {{"folder", "9F1C2D3E-0000-4000-8000-00000000ABCD", "开发工具",
+                      Strings{"/Applications/Xcode.app", "/Applications/Visual Studio Code.app"}},
+                     {"app", "/Applications/Tab\t\"Quote\"\\.app", "Ctl\x01 名\xFF", std::nullopt},
+                     {"folder", "E", "空", Strings{}}};
+  const std::string expected =
       R"([{"type":"folder","id":"9F1C2D3E-0000-4000-8000-00000000ABCD","name":"开发工具",)"
       R"("subAppIDs":["\/Applications\/Xcode.app","\/Applications\/Visual Studio Code.app"]},)"
       R"({"type":"app","id":"\/Applications\/Tab\t\"Quote\"\\.app","name":"Ctl\u0001 名�"},)"
-      R"({"type":"folder","id":"E","name":"空","subAppIDs":[]}])");
-  EXPECT_EQ(encodeLayoutDocument({}), "[]");
-}
-
-TEST(LayoutReaderTest, ReadsAnyValidJsonAndFailsWholeOnAWrongKind) {
-  // Any key order, escaped slashes or not, null as absent.
-  auto records = decodeCurrentLayout(
-      R"([ {"subAppIDs": ["/A.app", "\/B.app"], "name": null, "id": "F", "type": "folder"},
-           {"id": "/C.app", "type": "app", "subAppIDs": null},
-           {"type": "widget", "id": "w"} ])");
-  ASSERT_TRUE(records);
-  ASSERT_EQ(records->size(), 3u);
-  EXPECT_EQ((*records)[0], (SavedLayoutItem{"folder", "F", std::nullopt,
-                                            std::vector<std::string>{"/A.app", "/B.app"}}));
-  EXPECT_EQ((*records)[1], (SavedLayoutItem{"app", "/C.app", std::nullopt, std::nullopt}));
-  EXPECT_EQ((*records)[2].type, "widget") << "unknown types are the reader's caller's to skip";
-
-  for (const char* bad : {
-           R"([{"type":"app"}])",            // no id
-           R"([{"id":"/A.app"}])",           // no type
-           R"([{"type":"app","id":null}])",  // null id is no id
-           R"([{"type":"app","id":7}])",     // wrong kinds...
-           R"([{"type":"app","id":"/A.app","name":3}])",
-           R"([{"type":"folder","id":"F","subAppIDs":"/A.app"}])",
-           R"([{"type":"folder","id":"F","subAppIDs":["/A.app",null]}])",
-           R"([{"type":"app","id":"/A.app"}, 5])",
-           R"({"type":"app","id":"/A.app"})",
-           R"([{"type":"app","id":"/A.app"})",  // truncated
-           "",
-           "\x00\x01\x02\xFF",
-           "null",
-       }) {
-    EXPECT_FALSE(decodeCurrentLayout(bad)) << bad;
-  }
-  EXPECT_EQ(decodeLegacyLayout(R"(["/A.app","/B.app"])"),
-            (std::vector<std::string>{"/A.app", "/B.app"}));
-  EXPECT_FALSE(decodeLegacyLayout(R"(["/A.app",{"type":"app","id":"/B.app"}])"));
-}
-
-TEST(LayoutReaderTest, FileReadingFallsBackToTheLegacyFormAndNeverFails) {
-  TempDir dir;
-  const auto file = dir / "layout.json";
-  EXPECT_TRUE(readLayoutFile(file).empty()) << "missing";
-
-  dir.write("layout.json",
-            R"(["/Applications/C.app","/Applications/A.app","/Applications/B.app"])");
-  const auto legacy = readLayoutFile(file);
-  ASSERT_EQ(legacy.size(), 3u);
-  EXPECT_EQ(legacy[0], (SavedLayoutItem{"app", "/Applications/C.app", std::nullopt, std::nullopt}));
-  EXPECT_EQ(legacy[2].id, "/Applications/B.app");
-
-  for (const std::string& hostile : std::vector<std::string>{
-           std::string("[]"), std::string("[[[[[[[["),
-           std::string(200000, '[') + std::string(200000, ']'),
-           "[\"" + std::string(20 << 20, 'x') + "\"", std::string("\x89PNG\r\n\x1a\n\0\0", 10),
-           std::string(R"([{"type":"app","id":"/A.app","name":{"deep":)") +
-               std::string(100000, '[')}) {
-    dir.write("layout.json", hostile);
-    EXPECT_TRUE(readLayoutFile(file).empty()) << hostile.substr(0, 20);
-  }
-
-  // Round trip through disk.
-  const std::vector<SavedLayoutItem> records = {
-      {"folder", "F", "同类应用",
-       std::vector<std::string>{"/Applications/A.app", "/Applications/B.app"}},
-      {"app", "/Applications/微信.app", "微信", std::nullopt},
-  };
-  ASSERT_TRUE(writeLayoutFile(file, records));
-  EXPECT_EQ(readLayoutFile(file), records);
-}
-
-TEST(LayoutWriterTest, AnInterruptedSaveLeavesTheOldFileWhole) {
+      R"({"type":"folder","id":"E","name":"空","subAppIDs":[]}])";
   TempDir dir;
   const auto file = dir / "tilewell_layout.json";
-  const std::vector<SavedLayoutItem> before = {{"app", "/Applications/A.app", "A", std::nullopt}};
-  ASSERT_TRUE(writeLayoutFile(file, before));
-  const std::string old = fileText(file);
+  ASSERT_TRUE(writeLayoutFile(file, records));
+  EXPECT_EQ(readFileBytes(file, 1 << 20).bytes, expected);
+  records[1].name = "Ctl\x01 名\uFFFD";
+  EXPECT_EQ(readLayoutFile(file), records);
 
-  std::vector<SavedLayoutItem> after(500, {"app", "/Applications/B.app", "B", std::nullopt});
+  // A save interrupted before its rename leaves the old file whole.
+  const Records after(500, appRecord("/Applications/B.app", "B"));
   EXPECT_THROW(writeLayoutFile(file, after, [] { throw std::runtime_error("power cut"); }),
                std::runtime_error);
-  EXPECT_EQ(fileText(file), old);
-  EXPECT_EQ(readLayoutFile(file), before);
-
-  ASSERT_TRUE(writeLayoutFile(file, after));
-  EXPECT_EQ(readLayoutFile(file).size(), 500u);
+  EXPECT_EQ(readFileBytes(file, 1 << 20).bytes, expected);
 }
 
-TEST(LayoutLocationTest, DeveloperFolderWhenWritableElseCalyxaDataInHome) {
-  TempDir dir;
-  std::filesystem::create_directories(dir / "dev");
-  EXPECT_EQ(resolveLayoutFileURL(dir / "dev", dir / "home"), dir / "dev" / ".tilewell_layout.json");
-  EXPECT_FALSE(std::filesystem::exists(dir / "home" / "CalyxaData"));
-
-  EXPECT_EQ(resolveLayoutFileURL(dir / "absent", dir / "home"),
-            dir / "home" / "CalyxaData" / "tilewell_layout.json");
-  EXPECT_TRUE(std::filesystem::is_directory(dir / "home" / "CalyxaData"));
-  EXPECT_EQ(resolveLayoutFileURL(std::nullopt, dir / "deeper" / "home"),
-            dir / "deeper" / "home" / "CalyxaData" / "tilewell_layout.json");
-
-  // A home where the data folder cannot be made: the location stands, saves will fail quietly.
-  dir.write("blocked/CalyxaData", "a file in the way");
-  const auto blocked = resolveLayoutFileURL(std::nullopt, dir / "blocked");
-  EXPECT_FALSE(writeLayoutFile(blocked, {}));
-}
-
-TEST(DebouncedSaveTest, ABurstOfEditsWritesOnceWithTheLastArrangement) {
+TEST(LayoutFileTest, ABurstOfEditsWritesOnceWithTheLastArrangementAndAFlushWritesAtOnce) {
   TestStore store;
   auto& scheduler = *store.platform.scheduler;
   const auto file = TilewellStoreInspector::layoutFileURL(*store);
-  EXPECT_EQ(file, store.platform.home->path() / "CalyxaData" / "tilewell_layout.json");
+  const auto edit = [&](std::vector<AppItem> apps) {
+    store->items = slots(apps);
+    TilewellStoreInspector::scheduleDebouncedSave(*store);
+  };
 
-  store->items = testing::slots({makeApp("First")});
-  TilewellStoreInspector::scheduleDebouncedSave(*store);
+  edit({makeApp("First")});
   scheduler.advance(0.1);
-  store->items = testing::slots({makeApp("Second"), makeApp("Third")});
-  TilewellStoreInspector::scheduleDebouncedSave(*store);
-  store->items = testing::slots({makeApp("Not saved")});  // after the snapshot
+  edit({makeApp("Second"), makeApp("Third")});
+  store->items = slots({makeApp("Not saved")});  // after the snapshot
   EXPECT_TRUE(store->hasPendingSave());
-
   scheduler.advance(0.349);  // t = 0.449
   EXPECT_FALSE(std::filesystem::exists(file));
   scheduler.advance(0.002);  // t = 0.451
-  EXPECT_EQ(scheduler.completedCount(testing::ManualScheduler::Lane::background), 1);
+  EXPECT_EQ(scheduler.completedCount(ManualScheduler::Lane::background), 1);
   EXPECT_FALSE(store->hasPendingSave());
-  const auto saved = readLayoutFile(file);
-  ASSERT_EQ(saved.size(), 2u);
-  EXPECT_EQ(saved[0].id, "/Applications/Second.app");
-  EXPECT_EQ(saved[1].name, "Third");
-}
+  EXPECT_EQ(readLayoutFile(file), (Records{appRecord("/Applications/Second.app", "Second"),
+                                           appRecord("/Applications/Third.app", "Third")}));
 
-TEST(DebouncedSaveTest, FlushWritesAWaitingSaveAtOnceAndOnlyOnce) {
-  TestStore store;
-  auto& scheduler = *store.platform.scheduler;
-  const auto file = TilewellStoreInspector::layoutFileURL(*store);
-  store->flushPendingSave();  // the start-up scan's save
-  EXPECT_EQ(fileText(file), "[]");
+  edit({makeApp("Last Edit")});
+  store->flushPendingSave();
+  EXPECT_LT(scheduler.now(), 0.8) << "written at once, not when due at 0.801";
+  EXPECT_EQ(readLayoutFile(file), Records{appRecord("/Applications/Last Edit.app", "Last Edit")});
   std::filesystem::remove(file);
   store->flushPendingSave();  // nothing waiting: nothing written
-  EXPECT_FALSE(std::filesystem::exists(file));
-
-  store->items = testing::slots({makeApp("Last Edit")});
-  TilewellStoreInspector::scheduleDebouncedSave(*store);
-  store->flushPendingSave();
-  EXPECT_FALSE(store->hasPendingSave());
-  ASSERT_EQ(readLayoutFile(file).size(), 1u);
-  EXPECT_EQ(readLayoutFile(file)[0].id, "/Applications/Last Edit.app");
-
-  std::filesystem::remove(file);
   scheduler.advance(1.0);
   EXPECT_FALSE(std::filesystem::exists(file)) << "the delayed write was superseded";
+}
+
+// Random inconsistent layouts in random valid forms (any key order, "/" escaped or not, null for
+// absent, unknown keys, a key repeated after junk) decode to their records, and not at all when cut
+// short or holding one value of a wrong kind. Restored: each application once, unique slot ids,
+// new folder ids upper-case UUIDs, folders of two or more, in the order the records name them.
+TEST(LayoutRandomTest, LayoutsDecodeInAnyValidFormAndRestoreEveryApplicationOnce) {
+  const unsigned seed = 90210;
+  SCOPED_TRACE("seed " + std::to_string(seed));
+  std::mt19937 random(seed);
+  const auto pick = [&](const Strings& choices) { return choices[random() % choices.size()]; };
+  const std::vector<AppItem> apps = numberedApps(30);
+  const auto appPath = [&] { return apps[random() % apps.size()].id; };
+  const auto quote = [&](std::string& out, const std::string& text) {
+    out = text;
+    const std::string json = nlohmann::json(text).dump();
+    return random() % 2 ? std::regex_replace(json, std::regex("/"), "\\/") : json;
+  };
+  const Strings junk = {"-1.5e3", "null", "\"s\"", R"({"type":"app","id":[null]})",
+                        R"([{"id":1},[]])"};
+  const std::regex uuid("^[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}$");
+  const NameCollator collator("");
+  for (int round = 0; round < 2000; ++round) {
+    std::map<std::string, AppItem> catalogue;
+    for (const AppItem& app : apps)
+      if (random() % 2) catalogue.emplace(app.id, app);
+    Strings firstMentions;
+    const auto mention = [&](const std::string& id) {
+      if (catalogue.contains(id) && std::ranges::count(firstMentions, id) == 0)
+        firstMentions.push_back(id);
+    };
+    Records records;
+    std::vector<std::vector<std::pair<std::string, std::string>>> objects;  // key, value text
+    for (int r = static_cast<int>(random() % 12); r > 0; --r) {
+      SavedLayoutItem& record = records.emplace_back();
+      auto& fields = objects.emplace_back();
+      const std::string type = pick({"app", "app", "folder", "folder", "other"});
+      const bool folderID = type == "folder" && random() % 4;
+      fields = {
+          {"type", quote(record.type, type)},
+          {"id", quote(record.id, folderID ? "F" + std::to_string(random() % 6) : appPath())}};
+      if (type == "app") mention(record.id);
+      if (random() % 3 == 0)
+        fields.push_back(
+            {"name", quote(record.name.emplace(), pick({"", "同类应用", "x\n\"\\/é"}))});
+      if (random() % 2) {
+        auto& members = record.subAppIDs.emplace();
+        std::string list;
+        for (int m = static_cast<int>(random() % 6); m > 0; --m) {
+          list += (list.empty() ? "" : ",") + quote(members.emplace_back(), appPath());
+          if (type == "folder") mention(members.back());
+        }
+        fields.push_back({"subAppIDs", "[" + list + "]"});
+      }
+      for (const std::string key : {"name", "subAppIDs"}) {
+        if (std::ranges::none_of(fields, [&](auto& f) { return f.first == key; }) && random() % 2)
+          fields.push_back({key, "null"});
+      }
+      if (random() % 2) fields.push_back({pick({"other", "Type", "ID"}), pick(junk)});
+      std::shuffle(fields.begin(), fields.end(), random);
+      if (random() % 3 == 0) fields.insert(fields.begin(), {fields.back().first, pick(junk)});
+    }
+    const auto write = [&] {
+      std::string document = "[";
+      for (const auto& fields : objects) {
+        document += document.size() > 1 ? ",{" : "{";
+        for (const auto& [key, value] : fields)
+          document += (document.back() == '{' ? "\"" : ",\"") + key + "\":" + value;
+        document += "}";
+      }
+      return document + "]";
+    };
+    const std::string valid = write();
+    ASSERT_EQ(decodeCurrentLayout(valid), records) << valid;
+    EXPECT_FALSE(decodeCurrentLayout(valid.substr(0, random() % valid.size()))) << valid;
+
+    std::set<std::string> slotIDs;
+    Strings placed;
+    for (const auto& item : restoreArrangement(records, catalogue, collator)) {
+      EXPECT_TRUE(slotIDs.insert(item.id()).second) << "slot id " << item.id() << " repeated";
+      const std::vector<AppItem> apps =
+          item.isFolder() ? item.asFolder()->apps : std::vector<AppItem>{*item.asApp()};
+      if (item.isFolder()) {
+        EXPECT_GE(apps.size(), 2u);
+        const bool fromRecord = std::ranges::count(records, item.id(), &SavedLayoutItem::id) > 0;
+        EXPECT_TRUE(fromRecord || std::regex_match(item.id(), uuid)) << item.id();
+      }
+      for (const auto& app : apps)
+        placed.push_back(app.id);
+    }
+    Strings sorted = placed;
+    std::ranges::sort(sorted);
+    EXPECT_EQ(sorted,
+              Strings(std::views::keys(catalogue).begin(), std::views::keys(catalogue).end()));
+    placed.resize(std::min(placed.size(), firstMentions.size()));
+    EXPECT_EQ(placed, firstMentions) << valid;
+
+    if (objects.empty()) continue;
+    // The last occurrence of one known field of one record now holds a value of a wrong kind.
+    auto& fields = objects[random() % objects.size()];
+    const std::size_t at = random() % fields.size();
+    auto& [key, value] = fields[at];
+    if (std::any_of(fields.begin() + at + 1, fields.end(), [&](auto& f) { return f.first == key; }))
+      continue;  // overridden later
+    if (key != "type" && key != "id" && key != "name" && key != "subAppIDs") continue;
+    const bool required = key == "type" || key == "id";
+    value = pick({"7", "false", "{}", "[null]", R"(["a",[]])", required ? "null" : "[1]"});
+    EXPECT_FALSE(decodeCurrentLayout(write())) << write();
+  }
 }
 
 }  // namespace

@@ -41,7 +41,6 @@ void writeAppBundle(const std::filesystem::path& root, const std::string& system
   info.insert({"CFBundleExecutable", PlistValue("main")});
   if (contents.identifier) info["CFBundleIdentifier"] = *contents.identifier;
   if (contents.bundleName) info["CFBundleName"] = *contents.bundleName;
-  if (contents.displayName) info["CFBundleDisplayName"] = *contents.displayName;
   const auto bytes = serializePlist(PlistValue(std::move(info)), contents.format);
   if (!bytes) throw std::runtime_error("cannot serialise Info.plist");
   writeBytes(bundle / "Contents" / "Info.plist", *bytes);

@@ -11,9 +11,8 @@ namespace calyxa::testing {
 
 // What goes into a generated application bundle.
 struct BundleContents {
-  std::optional<std::string> identifier = {};   // CFBundleIdentifier
-  std::optional<std::string> bundleName = {};   // CFBundleName
-  std::optional<std::string> displayName = {};  // CFBundleDisplayName
+  std::optional<std::string> identifier = {};  // CFBundleIdentifier
+  std::optional<std::string> bundleName = {};  // CFBundleName
   PlistFormat format = PlistFormat::xml;
   // .lproj folder name -> translated CFBundleDisplayName, written as a UTF-16 strings file.
   std::map<std::string, std::string> localizedDisplayNames = {};

@@ -6,7 +6,6 @@ constexpr std::string_view kPrefix = "bookmark:";
 }  // namespace
 
 std::optional<PlistData> FakeBookmarks::createBookmark(const std::string& path) {
-  if (failCreation) return std::nullopt;
   const std::string text = std::string(kPrefix) + path;
   return PlistData(text.begin(), text.end());
 }

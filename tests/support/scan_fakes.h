@@ -62,7 +62,6 @@ class FakeBookmarks final : public Bookmarks {
     return true;
   }
 
-  bool failCreation = false;
   std::set<std::string> vanished;
   std::vector<std::string> accessed;
 };

@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <regex>
+#include <string>
+
+#include "platform/posix/file_io.h"
+#include "platform/posix/plist_io.h"
+#include "platform/posix/plist_limits.h"
+#include "platform/posix/plist_user_defaults.h"
+#include "support/temp_dir.h"
+
+namespace calyxa {
+namespace {
+
+using testing::TempDir;
+using References = std::vector<std::vector<std::uint32_t>>;
+
+std::string nestedXmlArrays(int depth) {
+  std::string arrays;
+  for (int i = 0; i < depth; ++i)
+    arrays += "<array>";
+  return "<?xml version=\"1.0\"?><!-- <array> in a comment --><plist version=\"1.0\">" + arrays +
+         "<string>x</string><array/>" + std::regex_replace(arrays, std::regex("<"), "</") +
+         "</plist>";
+}
+
+void putBigEndian(std::string& out, std::uint64_t value, int size) {
+  for (int shift = 8 * (size - 1); shift >= 0; shift -= 8)
+    out.push_back(static_cast<char>((value >> shift) & 0xFF));
+}
+
+// Arrays, object i referring to `references[i]`, and one more object: an empty string.
+std::string binaryPlist(const References& references) {
+  std::string bytes = "bplist00", table;
+  for (const auto& children : references) {
+    putBigEndian(table, bytes.size(), 4);
+    bytes.push_back(static_cast<char>(0xA0 | children.size()));
+    for (const auto child : children)
+      putBigEndian(bytes, child, 4);
+  }
+  putBigEndian(table, bytes.size(), 4);
+  const std::uint64_t tableOffset = bytes.size() + 1;
+  bytes += "\x50" + table + std::string(6, '\0') + "\x04\x04";  // offset and reference sizes
+  putBigEndian(bytes, references.size() + 1, 8);
+  putBigEndian(bytes, 0, 8);
+  putBigEndian(bytes, tableOffset, 8);
+  return bytes;
+}
+
+TEST(PlistIoTest, XmlAndBinaryRoundTripEveryKindAndHostileBytesParseAsNothing) {
+  PlistValue original(PlistArray{true, std::int64_t{-42}, std::int64_t{1} << 40, 0.25,
+                                 "文件夹 / \"quoted\" & <tag>", PlistData{0, 1, 2, 0xFF},
+                                 PlistDate{725000000.0},  // XML keeps whole seconds
+                                 PlistArray{}, PlistDictionary{{"empty", PlistDictionary{}}}});
+  for (int i = 0; i < 50; ++i)  // nesting well within the limits
+    original = PlistDictionary{{"level", PlistArray{original}}};
+  for (const PlistFormat format : {PlistFormat::xml, PlistFormat::binary}) {
+    const auto bytes = serializePlist(original, format);
+    ASSERT_TRUE(bytes && bytes->starts_with("bplist00") == (format == PlistFormat::binary));
+    EXPECT_EQ(parsePlist(*bytes), original);
+  }
+  EXPECT_EQ(parsePlist(binaryPlist({{1, 1, 1, 1, 1, 1, 1, 1}}))->as<PlistArray>()->size(), 8u)
+      << "one string shared by eight slots";
+
+  // Deep enough to overflow libplist's recursive parsers, yet small enough to pass the size cap.
+  const std::string deepXml = nestedXmlArrays(200000);
+  ASSERT_LT(deepXml.size(), kMaxPlistFileBytes);
+  References chain, bomb;  // the bomb: 64 levels of two references to the level below
+  for (std::uint32_t i = 1; i < 300000; ++i)
+    chain.push_back({i});
+  for (std::uint32_t i = 1; i <= 64; ++i)
+    bomb.push_back({i, i});
+  EXPECT_FALSE(plistWithinParserLimits(deepXml) || plistWithinParserLimits(binaryPlist(chain)));
+  const auto start = std::chrono::steady_clock::now();
+  for (const std::string& bad :
+       {deepXml, binaryPlist(chain), binaryPlist(bomb), binaryPlist({{1}, {0}}), binaryPlist({{7}}),
+        std::string(), std::string("<?xml version=\"1.0\"?><plist><dict><key>a</key>"),
+        std::string("bplist00\x01\x02garbage"), std::string(4096, '\xFF')})
+    EXPECT_FALSE(parsePlist(bad)) << bad.substr(0, 40);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+TEST(PlistUserDefaultsTest, StoresTypedValuesInOneXmlFileWrittenAtomically) {
+  TempDir dir;
+  const auto file = dir.write("settings.plist", "old contents");
+  ASSERT_TRUE(writeFileAtomically(file, "new contents"));
+  EXPECT_EQ(readFileBytes(file, 1024).bytes, "new contents");
+  // A folder in the way of the rename, or no folder to write in: no temporary file is left.
+  std::filesystem::create_directories(dir / "blocked.plist" / "inside");
+  EXPECT_FALSE(writeFileAtomically(dir / "blocked.plist", "x"));
+  EXPECT_FALSE(writeFileAtomically(dir / "missing-folder" / "a.plist", "x"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+
+  PlistUserDefaults defaults(dir / "calyxa", "com.vantorel.tilewell");
+  EXPECT_FALSE(defaults.boolForKey("Calyxa.hasCompletedOnboarding"));
+  ASSERT_TRUE(defaults.setBool("Calyxa.hasCompletedOnboarding", true));
+  ASSERT_TRUE(defaults.setData("Calyxa.AppsBookmark", PlistData{'/', 'A'}));
+  ASSERT_TRUE(defaults.setDictionary("Snapshot", {{"a::b", true}, {"x::y", "__QZV_ABSENT__"}}));
+  for (const auto& [key, value] : std::vector<std::pair<std::string, PlistValue>>{
+           {"one", std::int64_t{1}}, {"zero", 0.0}, {"yes", "YES"}, {"no", "nope"}})
+    ASSERT_TRUE(defaults.setObject(key, value));
+
+  // A second instance reads the same file: nothing is cached per process.
+  PlistUserDefaults again(dir / "calyxa", "com.vantorel.tilewell");
+  EXPECT_TRUE(again.boolForKey("Calyxa.hasCompletedOnboarding"));
+  EXPECT_EQ(again.dataForKey("Calyxa.AppsBookmark"), (PlistData{'/', 'A'}));
+  EXPECT_EQ(again.dictionaryForKey("Snapshot")->size(), 2u);
+  EXPECT_FALSE(again.dataForKey("Calyxa.hasCompletedOnboarding")) << "a Bool is not data";
+  EXPECT_TRUE(again.boolForKey("one") && again.boolForKey("yes"));
+  EXPECT_FALSE(again.boolForKey("zero") || again.boolForKey("no") ||
+               again.boolForKey("Calyxa.AppsBookmark"));
+  EXPECT_TRUE(readFileBytes(again.filePath(), 1024).bytes.starts_with("<?xml"));
+  ASSERT_TRUE(again.removeObject("Calyxa.AppsBookmark"));
+  EXPECT_FALSE(defaults.dataForKey("Calyxa.AppsBookmark"));
+  EXPECT_TRUE(defaults.boolForKey("Calyxa.hasCompletedOnboarding"));
+}
+
+TEST(PlistUserDefaultsTest, DamagedFilesReadAsEmptyAndAreNeverReplacedWithLess) {
+  TempDir dir;
+  // Malformed: reads as empty; the first write keeps the damaged bytes aside.
+  const std::string garbage = "<?xml version=\"1.0\"?><plist><dict><key>half";
+  dir.write("defaults/d.plist", garbage);
+  PlistUserDefaults defaults(dir / "defaults", "d");
+  EXPECT_FALSE(defaults.boolForKey("k"));
+  ASSERT_TRUE(defaults.setBool("k", true));
+  EXPECT_TRUE(defaults.boolForKey("k"));
+  EXPECT_EQ(readFileBytes(dir / "defaults" / "d.plist.corrupt", 1024).bytes, garbage);
+  // A root that is not a dictionary is damage too; a second damaged file gets its own name.
+  dir.write("defaults/d.plist", "<?xml version=\"1.0\"?><plist><array/></plist>");
+  ASSERT_TRUE(defaults.setBool("k", false));
+  EXPECT_TRUE(std::filesystem::exists(dir / "defaults" / "d.plist.corrupt.1"));
+  EXPECT_EQ(readFileBytes(dir / "defaults" / "d.plist.corrupt", 1024).bytes, garbage);
+
+  // Unreadable (here: not a regular file) or enormous: reads as empty, writes are refused.
+  std::filesystem::create_directories(dir / "other" / "u.plist" / "keep");
+  PlistUserDefaults unreadable(dir / "other", "u");
+  EXPECT_FALSE(unreadable.boolForKey("k") || unreadable.setBool("k", true));
+  EXPECT_TRUE(std::filesystem::exists(dir / "other" / "u.plist" / "keep"));
+  const std::string huge(kMaxPlistFileBytes + 1, ' ');
+  dir.write("big/b.plist", huge);
+  EXPECT_FALSE(PlistUserDefaults(dir / "big", "b").setBool("k", true));
+  EXPECT_EQ(std::filesystem::file_size(dir / "big" / "b.plist"), huge.size());
+}
+
+}  // namespace
+}  // namespace calyxa
