@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "catalogue/layout_file.h"
 #include "platform/posix/file_io.h"
 #include "support/app_bundle_tree.h"
@@ -11,33 +9,29 @@
 namespace calyxa {
 namespace {
 
-using testing::CtlRun;
-using testing::splitLines;
+using namespace calyxa::testing;
 
 // calyxa-ctl arrange over a tree of 42 applications (two pages) of the test's own.
 class ArrangeCommandTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (testing::calyxaCtlPath().empty()) GTEST_SKIP() << "CALYXA_CTL names no calyxa-ctl";
-    for (const char* name :
-         {"Mail", "Music Player", "Notes", "Visual Studio Code", "WeChat", "Xcode"}) {
-      testing::writeAppBundle(dir / "root", std::string("/Applications/") + name + ".app", {});
-    }
-    for (int i = 0; i < 36; ++i) {
-      char name[48];
-      std::snprintf(name, sizeof name, "/Applications/Tool %02d.app", i);
-      testing::writeAppBundle(dir / "root", name, {});
-    }
+    if (calyxaCtlPath().empty()) GTEST_SKIP() << "CALYXA_CTL names no calyxa-ctl";
+    std::vector<std::string> names = {"Mail",   "Music Player", "Notes", "Visual Studio Code",
+                                      "WeChat", "Xcode"};
+    for (int i = 0; i < 36; ++i)
+      names.push_back((i < 10 ? "Tool 0" : "Tool ") + std::to_string(i));
+    for (const auto& name : names)
+      writeAppBundle(dir / "root", "/Applications/" + name + ".app", {});
   }
 
   CtlRun arrange(const std::string& script, std::vector<std::string> arguments = {}) const {
     arguments.insert(arguments.begin(), "arrange");
-    return testing::runCalyxaCtl(arguments,
-                                 {{"HOME", (dir / "home").string()},
-                                  {"XDG_CONFIG_HOME", (dir / "config").string()},
-                                  {"CALYXA_SYSTEM_ROOT", (dir / "root").string()},
-                                  {"LANG", "C.UTF-8"}},
-                                 script);
+    return runCalyxaCtl(arguments,
+                        {{"HOME", (dir / "home").string()},
+                         {"XDG_CONFIG_HOME", (dir / "config").string()},
+                         {"CALYXA_SYSTEM_ROOT", (dir / "root").string()},
+                         {"LANG", "C.UTF-8"}},
+                        script);
   }
 
   std::filesystem::path layoutFile() const {

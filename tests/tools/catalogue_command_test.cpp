@@ -15,33 +15,29 @@
 namespace calyxa {
 namespace {
 
-using testing::BundleContents;
-using testing::TempDir;
-
-using Outcome = testing::CtlRun;
-using testing::splitLines;
+using namespace calyxa::testing;
 
 // calyxa-ctl with a home, a settings folder and a system root of the test's own.
 class CatalogueCommandTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (testing::calyxaCtlPath().empty()) GTEST_SKIP() << "CALYXA_CTL names no calyxa-ctl";
+    if (calyxaCtlPath().empty()) GTEST_SKIP() << "CALYXA_CTL names no calyxa-ctl";
     std::filesystem::create_directories(dir / "root");
     std::filesystem::create_directories(dir / "home");
   }
 
-  Outcome run(const std::vector<std::string>& arguments) const {
-    return testing::runCalyxaCtl(arguments, {{"HOME", (dir / "home").string()},
-                                             {"XDG_CONFIG_HOME", (dir / "config").string()},
-                                             {"CALYXA_SYSTEM_ROOT", (dir / "root").string()},
-                                             {"LANG", "zh_CN.UTF-8"}});
+  CtlRun run(const std::vector<std::string>& arguments) const {
+    return runCalyxaCtl(arguments, {{"HOME", (dir / "home").string()},
+                                    {"XDG_CONFIG_HOME", (dir / "config").string()},
+                                    {"CALYXA_SYSTEM_ROOT", (dir / "root").string()},
+                                    {"LANG", "zh_CN.UTF-8"}});
   }
 
   std::filesystem::path layoutFile() const {
     return dir / "home" / "CalyxaData" / "tilewell_layout.json";
   }
   void bundle(const std::string& systemPath, BundleContents contents = {}) const {
-    testing::writeAppBundle(dir / "root", systemPath, contents);
+    writeAppBundle(dir / "root", systemPath, contents);
   }
 
   TempDir dir;
@@ -58,7 +54,7 @@ TEST_F(CatalogueCommandTest, PrintsTheSavedDocumentAndTheCatalogueSortedById) {
     bundle(std::string(user->pw_dir) + "/Applications/Mine.app");
   }
 
-  const Outcome first = run({"catalogue"});
+  const CtlRun first = run({"catalogue"});
   ASSERT_EQ(first.status, 0) << first.err;
   EXPECT_EQ(first.err, "");
   const auto output = splitLines(first.out);
@@ -66,14 +62,9 @@ TEST_F(CatalogueCommandTest, PrintsTheSavedDocumentAndTheCatalogueSortedById) {
   EXPECT_EQ(output[0], readFileBytes(layoutFile(), kMaxLayoutFileBytes).bytes)
       << "the first line is the layout file, byte for byte";
 
-  const auto catalogue = nlohmann::json::parse(output[1]);
-  ASSERT_TRUE(catalogue.is_array());
-  std::vector<std::string> catalogueIDs;
-  for (const auto& element : catalogue) {
-    const auto app = decodeAppItem(element);
-    ASSERT_TRUE(app) << element.dump();
-    catalogueIDs.push_back(app->id);
-  }
+  std::vector<std::string> catalogueIDs;  // each an application record, else value() throws
+  for (const auto& element : nlohmann::json::parse(output[1]))
+    catalogueIDs.push_back(decodeAppItem(element).value().id);
   EXPECT_TRUE(std::is_sorted(catalogueIDs.begin(), catalogueIDs.end()));
   EXPECT_NE(
       output[1].find(R"({"id":"/Applications/Zebra.app","name":"Zebra","englishName":"Zebra",)"
@@ -91,7 +82,7 @@ TEST_F(CatalogueCommandTest, PrintsTheSavedDocumentAndTheCatalogueSortedById) {
       R"("/Applications/Zebra.app"]}])";
   ASSERT_TRUE(writeFileAtomically(layoutFile(), edited));
   bundle("/Volumes/Extra/Portable.app");
-  const Outcome second = run({"catalogue", "--extra-directory", "/Volumes/./Extra/"});
+  const CtlRun second = run({"catalogue", "--extra-directory", "/Volumes/./Extra/"});
   ASSERT_EQ(second.status, 0) << second.err;
   const auto again = splitLines(second.out);
   ASSERT_EQ(again.size(), 2u);
@@ -116,24 +107,22 @@ TEST_F(CatalogueCommandTest, BadArgumentsExplainThemselvesAndChangeNothing) {
     for (const auto& argument : arguments)
       joined += argument + " ";
     SCOPED_TRACE(joined);
-    const Outcome outcome = run(arguments);
+    const CtlRun outcome = run(arguments);
     EXPECT_EQ(outcome.status, 64);
     EXPECT_EQ(outcome.out, "");
     EXPECT_TRUE(outcome.err.starts_with("calyxa-ctl catalogue: ")) << outcome.err;
   }
   EXPECT_FALSE(std::filesystem::exists(layoutFile())) << "nothing was scanned or saved";
 
-  const Outcome help = run({"help"});
+  const CtlRun help = run({"help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("\n  catalogue"), std::string::npos) << "scripts/run.sh looks for it";
 }
 
 TEST_F(CatalogueCommandTest, AFailedSaveIsReportedNotHidden) {
   bundle("/Applications/Solo.app");
-  // A file where the data folder should be: the layout file cannot be written.
-  std::filesystem::create_directories(dir / "home");
-  dir.write("home/CalyxaData", "in the way");
-  const Outcome outcome = run({"catalogue"});
+  dir.write("home/CalyxaData", "in the way");  // where the data folder should be
+  const CtlRun outcome = run({"catalogue"});
   EXPECT_EQ(outcome.status, 1);
   EXPECT_EQ(splitLines(outcome.out).size(), 2u) << "the scan's result is still shown";
   EXPECT_NE(outcome.err.find("could not write the layout file"), std::string::npos) << outcome.err;
