@@ -52,6 +52,13 @@ class LaunchAtLoginTest : public ::testing::Test {
   std::unique_ptr<TestStore> store;
 };
 
+std::string joined(const std::vector<std::string>& words) {
+  std::string line;
+  for (const auto& word : words)
+    line += (line.empty() ? "" : " ") + word;
+  return line;
+}
+
 // The launch agent as the program writes it, for `path`.
 PlistValue expectedAgent(const std::string& path) {
   return PlistDictionary{
@@ -66,72 +73,29 @@ PlistValue expectedAgent(const std::string& path) {
 TEST_F(LaunchAtLoginTest, SwitchingOnTakesEachRouteTheServiceLeavesOpen) {
   struct Case {
     std::string name;
-    LoginItemStatus before;
-    LoginItemStatus afterRegistration;
-    bool refuses;
-    bool agentUnwritable;
-    std::vector<std::string> calls;
-    bool enabled;
-    bool agentAfter;
+    LoginItemStatus before, afterRegistration;
+    bool refuses, agentUnwritable;
+    std::string calls;
+    bool enabled, agentAfter;
     std::string toast;
   };
   using S = LoginItemStatus;
-  const std::vector<Case> cases{
-      {"already enabled",
-       S::enabled,
-       S::enabled,
-       false,
-       false,
-       {"status", "status", "status"},
-       true,
-       false,
-       kEnabled},
-      {"registered, waiting for approval",
-       S::notRegistered,
-       S::requiresApproval,
-       false,
-       false,
-       {"status", "register", "status", "status"},
-       true,
-       false,
-       kNeedsApproval},
-      {"approval pending from before",
-       S::requiresApproval,
-       S::requiresApproval,
-       false,
-       false,
-       {"status", "register", "status", "status"},
-       true,
-       false,
-       kNeedsApproval},
-      {"registration refused",
-       S::notRegistered,
-       S::enabled,
-       true,
-       false,
-       {"status", "register"},
-       true,
-       true,
-       kEnabled},
-      {"registered but not found",
-       S::notRegistered,
-       S::notFound,
-       false,
-       false,
-       {"status", "register", "status"},
-       true,
-       true,
-       kEnabled},
-      {"refused, and the agent cannot be written",
-       S::notRegistered,
-       S::enabled,
-       true,
-       true,
-       {"status", "register"},
-       false,
-       false,
-       kEnableFailed},
+  // clang-format off
+  const Case cases[] = {
+      {"already enabled", S::enabled, S::enabled, false, false,
+       "status status status", true, false, kEnabled},
+      {"registered, waiting for approval", S::notRegistered, S::requiresApproval, false, false,
+       "status register status status", true, false, kNeedsApproval},
+      {"approval pending from before", S::requiresApproval, S::requiresApproval, false, false,
+       "status register status status", true, false, kNeedsApproval},
+      {"registration refused", S::notRegistered, S::enabled, true, false,
+       "status register", true, true, kEnabled},
+      {"registered but not found", S::notRegistered, S::notFound, false, false,
+       "status register status", true, true, kEnabled},
+      {"refused, and the agent cannot be written", S::notRegistered, S::enabled, true, true,
+       "status register", false, false, kEnableFailed},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     std::filesystem::remove_all(realHome / "Library");
@@ -147,7 +111,7 @@ TEST_F(LaunchAtLoginTest, SwitchingOnTakesEachRouteTheServiceLeavesOpen) {
     platform.loginItems->calls.clear();
 
     const auto toasts = toastsOf([&] { (*store)->setLaunchAtLogin(true, /*showToast=*/true); });
-    EXPECT_EQ(platform.loginItems->calls, c.calls);
+    EXPECT_EQ(joined(platform.loginItems->calls), c.calls);
     EXPECT_EQ((*store)->isLaunchAtLoginEnabled.get(), c.enabled);
     EXPECT_EQ(toasts, std::vector<std::string>{c.toast});
     EXPECT_EQ(agentExists(), c.agentAfter);
@@ -213,13 +177,7 @@ TEST_F(LaunchAtLoginTest, TheAgentFileReadsBackAsExactlyItsFiveEntries) {
   EXPECT_TRUE(bytes.starts_with("<?xml version=\"1.0\"")) << bytes;
   const auto parsed = parsePlist(bytes);
   ASSERT_TRUE(parsed);
-  const auto* root = parsed->as<PlistDictionary>();
-  ASSERT_TRUE(root);
-  EXPECT_EQ(root->size(), 5u);
-  ASSERT_TRUE(root->contains("RunAtLoad") && root->contains("KeepAlive"));
-  EXPECT_TRUE(root->at("RunAtLoad").is<bool>());
-  EXPECT_TRUE(root->at("KeepAlive").is<bool>());
-  EXPECT_EQ(*parsed, expectedAgent(path));
+  EXPECT_EQ(*parsed, expectedAgent(path));  // entries, order-free, and their kinds
   // The file is replaced whole: nothing else is left in the folder.
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(realHome / "Library/LaunchAgents"),
                           std::filesystem::directory_iterator()),
@@ -308,11 +266,8 @@ TEST_F(LaunchAtLoginTest, AnAgentOfAnyOtherShapeIsLeftAloneAndCountsAsPresent) {
       {"malformed", "<?xml version=\"1.0\"?><plist><dict><key>ProgramArguments"},
       {"binary junk", std::string("bplist00\x01\x02\xff\x00\x10 garbage", 20)},
       {"not a dictionary", *serializePlist(PlistArray{"/old/Calyxa"}, PlistFormat::xml)},
-      {"no arguments", *serializePlist(PlistDictionary{{"Label", "x"}}, PlistFormat::xml)},
       {"empty arguments",
        *serializePlist(PlistDictionary{{"ProgramArguments", PlistArray{}}}, PlistFormat::xml)},
-      {"arguments as text",
-       *serializePlist(PlistDictionary{{"ProgramArguments", "/old/Calyxa"}}, PlistFormat::xml)},
       {"an argument not text",
        *serializePlist(PlistDictionary{{"ProgramArguments", PlistArray{"/old/Calyxa", 7}}},
                        PlistFormat::xml)},

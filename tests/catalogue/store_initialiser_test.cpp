@@ -74,37 +74,6 @@ class JournalBookmarks final : public Bookmarks {
   Journal journal_;
 };
 
-class JournalPermissions final : public SystemPermissions {
- public:
-  explicit JournalPermissions(Journal journal) : journal_(std::move(journal)) {}
-  bool isProcessTrusted() override { return note("trusted?"); }
-  bool isProcessTrustedWithPrompt() override { return note("trusted? (prompt)"); }
-  bool preflightListenEventAccess() override { return note("may listen?"); }
-  bool requestListenEventAccess() override { return note("ask to listen"); }
-  void openURL(const std::string&) override { note("open address"); }
-
- private:
-  bool note(const char* call) {
-    journal_->push_back(call);
-    return false;
-  }
-  Journal journal_;
-};
-
-class JournalLoginItems final : public LoginItemService {
- public:
-  explicit JournalLoginItems(Journal journal) : journal_(std::move(journal)) {}
-  LoginItemStatus status() override {
-    journal_->push_back("login item status");
-    return LoginItemStatus::notRegistered;
-  }
-  bool registerMainApp() override { return false; }
-  bool unregisterMainApp() override { return false; }
-
- private:
-  Journal journal_;
-};
-
 // The scan asks for the running applications once, at its end.
 class JournalRunningApplications final : public RunningApplicationSource {
  public:
@@ -115,24 +84,6 @@ class JournalRunningApplications final : public RunningApplicationSource {
   }
 
  private:
-  Journal journal_;
-};
-
-class JournalMainQueue final : public MainQueue {
- public:
-  JournalMainQueue(std::shared_ptr<MainQueue> inner, Journal journal)
-      : inner_(std::move(inner)), journal_(std::move(journal)) {}
-  void async(Work work) override { inner_->async(std::move(work)); }
-  Cancellable asyncAfter(double seconds, Work work) override {
-    return inner_->asyncAfter(seconds, std::move(work));
-  }
-  Cancellable scheduleRepeating(double interval, Work work) override {
-    journal_->push_back("repeat every " + std::to_string(interval).substr(0, 3) + " s");
-    return inner_->scheduleRepeating(interval, std::move(work));
-  }
-
- private:
-  std::shared_ptr<MainQueue> inner_;
   Journal journal_;
 };
 
@@ -152,13 +103,13 @@ Start startJournalled(const TestPlatform& platform) {
   services.defaults = defaults;
   services.fileSystem = std::make_shared<JournalFileSystem>(services.fileSystem, journal);
   services.bookmarks = std::make_shared<JournalBookmarks>(services.bookmarks, journal);
-  services.permissions = std::make_shared<JournalPermissions>(journal);
-  services.loginItems = std::make_shared<JournalLoginItems>(journal);
+  platform.permissions->journal = platform.loginItems->journal = journal;
   services.runningApplications = std::make_shared<JournalRunningApplications>(journal);
-  services.mainQueue = std::make_shared<JournalMainQueue>(services.mainQueue, journal);
 
   PagerMotionController pager;
   const TilewellStore store(services, pager);
+  // The last step starts the permission poll.
+  EXPECT_EQ(platform.scheduler->pendingCount(testing::ManualScheduler::Lane::main), 1);
   return {*journal, defaults->dataFolderAtFirstRead.value_or(false), store.hasGrantedFolderAccess,
           store.totalAppsCount()};
 }
@@ -184,13 +135,12 @@ TEST(StoreInitialiserTest, RunsItsStepsInOrder) {
                                "start access",
                                "list /Applications",
                                "defaults Calyxa.AppsBookmark",
-                               "trusted?",
-                               "may listen?",
+                               "isProcessTrusted",
+                               "preflightListenEventAccess",
                                "defaults Calyxa.GesturePermissionConfirmed",
-                               "login item status",
+                               "status",
                                "list /Applications",
                                "scan ends",
-                               "repeat every 1.5 s",
                            }));
   EXPECT_EQ(start.apps, 4);
 
@@ -205,13 +155,12 @@ TEST(StoreInitialiserTest, RunsItsStepsInOrder) {
                                "defaults Calyxa.AppsBookmark",
                                "list /Applications",
                                "scan ends",
-                               "trusted?",
-                               "may listen?",
+                               "isProcessTrusted",
+                               "preflightListenEventAccess",
                                "defaults Calyxa.GesturePermissionConfirmed",
-                               "login item status",
+                               "status",
                                "list /Applications",
                                "scan ends",
-                               "repeat every 1.5 s",
                            }));
   EXPECT_TRUE(start.folderAccess);
   EXPECT_EQ(start.apps, 4);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,21 +11,32 @@
 
 namespace calyxa::testing {
 
+// Calls by name, also into a journal that several fakes may share.
+struct CallLog {
+  std::vector<std::string> calls;
+  std::shared_ptr<std::vector<std::string>> journal;
+
+  void record(const char* call) {
+    calls.push_back(call);
+    if (journal) journal->push_back(call);
+  }
+};
+
 // A login-item service whose answers the test sets; records every call by name.
-class FakeLoginItemService final : public LoginItemService {
+class FakeLoginItemService final : public LoginItemService, public CallLog {
  public:
   LoginItemStatus status() override {
-    calls.push_back("status");
+    record("status");
     return state;
   }
   bool registerMainApp() override {
-    calls.push_back("register");
+    record("register");
     if (refusesRegistration) return false;
     state = stateAfterRegistration;
     return true;
   }
   bool unregisterMainApp() override {
-    calls.push_back("unregister");
+    record("unregister");
     if (refusesUnregistration || state == LoginItemStatus::notRegistered) return false;
     state = LoginItemStatus::notRegistered;
     return true;
@@ -34,36 +46,34 @@ class FakeLoginItemService final : public LoginItemService {
   LoginItemStatus stateAfterRegistration = LoginItemStatus::enabled;
   bool refusesRegistration = false;
   bool refusesUnregistration = false;
-  std::vector<std::string> calls;
 };
 
 // The system's permission answers as the test sets them; records every call by name.
-class FakeSystemPermissions final : public SystemPermissions {
+class FakeSystemPermissions final : public SystemPermissions, public CallLog {
  public:
   bool isProcessTrusted() override {
-    calls.push_back("isProcessTrusted");
+    record("isProcessTrusted");
     return trusted;
   }
   bool isProcessTrustedWithPrompt() override {
-    calls.push_back("isProcessTrustedWithPrompt");
+    record("isProcessTrustedWithPrompt");
     return trusted;
   }
   bool preflightListenEventAccess() override {
-    calls.push_back("preflightListenEventAccess");
+    record("preflightListenEventAccess");
     return listens;
   }
   bool requestListenEventAccess() override {
-    calls.push_back("requestListenEventAccess");
+    record("requestListenEventAccess");
     return listens;
   }
   void openURL(const std::string& address) override {
-    calls.push_back("openURL");
+    record("openURL");
     opened.push_back(address);
   }
 
   bool trusted = false;
   bool listens = false;
-  std::vector<std::string> calls;
   std::vector<std::string> opened;
 };
 

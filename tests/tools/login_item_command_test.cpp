@@ -80,18 +80,6 @@ TEST_F(LoginItemCommandTest, SwitchesTheLauncherBesideItOnAndOff) {
   EXPECT_EQ(run({"status"}).out, "off\n");
 }
 
-TEST_F(LoginItemCommandTest, ReadsEntriesOfOtherMakingWithoutTouchingThem) {
-  const std::string hidden = "[Desktop Entry]\nType=Application\nExec=calyxa\nHidden=true\n";
-  dir.write("config/autostart/com.vantorel.tilewell.desktop", hidden);
-  EXPECT_EQ(run({"status"}).out, "off\n");
-  EXPECT_EQ(entryBytes(), hidden);
-
-  const std::string junk("\x00\x01 not an entry \xff", 17);
-  dir.write("config/autostart/com.vantorel.tilewell.desktop", junk);
-  EXPECT_EQ(run({"status"}).out, "on\n");
-  EXPECT_EQ(entryBytes(), junk);
-}
-
 TEST_F(LoginItemCommandTest, RefusesWrongUsage) {
   for (const auto& arguments :
        std::vector<std::vector<std::string>>{{}, {"maybe"}, {"on", "now"}, {"--on"}}) {
