@@ -45,7 +45,7 @@ Motion follow(const Animated<double>& value, double response, double fraction, d
   return m;
 }
 
-TEST(SpringTest, ClosedFormMatchesNumericalIntegrationThroughRetargets) {
+TEST(SpringTest, ClosedFormMatchesNumericalIntegrationThroughRetargetsAndRestsOnTime) {
   // Under-damped lightly and firmly, critically damped, over-damped; then retargeted mid-flight.
   for (const auto& [response, fraction] :
        {std::pair{0.3, 0.45}, std::pair{0.25, 0.8}, std::pair{0.5, 1.0}, std::pair{0.4, 1.6}}) {
@@ -56,23 +56,17 @@ TEST(SpringTest, ClosedFormMatchesNumericalIntegrationThroughRetargets) {
     value.setTarget(-40.0, Animation::spring(0.2, 0.6), 7.0 + 19 * 0.0107);
     follow(value, 0.2, 0.6, -40.0, 7.0 + 19 * 0.0107, {m.x + 140.0, m.v}, 120, 0.0131);
   }
-}
-
-TEST(SpringTest, SettlingTimeFollowsTheResponse) {
+  // Critically damped after a unit step, the distance from rest sqrt(x² + (v/ω)²) is
+  // e^(-ωt) hypot(1 + ωt, ωt): the spring rests on the first frame where it is below 1e-3.
   const double frame = 1.0 / 240.0;
-  const auto restsAt = [&](double response, double fraction) {
-    Animated<double> value(0.0, 1e-3);
-    value.setTarget(1.0, Animation::spring(response, fraction), 0.0);
-    double t = 0.0;
-    while (value.isAnimating(t) && t < 60.0)
-      t += frame;
-    return t;
-  };
   for (double response : {0.15, 0.25, 0.5, 1.0}) {
-    // Critically damped after a unit step, the distance from rest sqrt(x² + (v/ω)²) is
-    // e^(-ωt) hypot(1 + ωt, ωt): the spring rests on the first frame where it is below 1e-3.
-    const double w = 2 * kPi / response, rest = restsAt(response, 1.0);
+    const double w = 2 * kPi / response;
     const auto distance = [w](double t) { return std::exp(-w * t) * std::hypot(1 + w * t, w * t); };
+    Animated<double> value(0.0, 1e-3);
+    value.setTarget(1.0, Animation::spring(response, 1.0), 0.0);
+    double rest = 0.0;
+    while (value.isAnimating(rest) && rest < 60.0)
+      rest += frame;
     EXPECT_LT(distance(rest), 1e-3) << response;
     EXPECT_GE(distance(rest - frame), 1e-3) << response;
   }
@@ -120,11 +114,12 @@ TEST(AnimatedValueTest, EaseEndsReversesJumpsAndKeepsAMotionToTheSameTarget) {
 }
 
 TEST(JiggleTest, SeedsChooseDirectionAndDurationAndStoppingSpringsBackToZero) {
-  const double durations[] = {0.11, 0.118, 0.126, 0.134, 0.142, 0.11};
-  const double directions[] = {+1, -1, +1, -1, +1, -1};
+  // Seconds per swing and the first swing's direction for seeds 0 to 5.
+  const std::pair<double, double> swings[] = {{0.11, +1},  {0.118, -1}, {0.126, +1},
+                                              {0.134, -1}, {0.142, +1}, {0.11, -1}};
   const double w = 2 * kPi / 0.25, zeta = 0.8, wd = w * std::sqrt(1 - zeta * zeta);
   for (int seed = 0; seed <= 5; ++seed) {
-    const double d = durations[seed], base = 1.8 * directions[seed], start = 12.5;
+    const double d = swings[seed].first, base = 1.8 * swings[seed].second, start = 12.5;
     JiggleModifier jiggle(true, seed);
     jiggle.appear(start);
     // From −base to +base in one duration, easing in and out, and back, forever.
