@@ -44,13 +44,12 @@ class ScanTest : public ::testing::Test {
     writeAppBundle(root.path(), systemPath, contents);
   }
   TestStore& start() { return *(store = std::make_unique<TestStore>(platform)); }
-  std::filesystem::path layoutFile() const {
-    return platform.home->path() / "CalyxaData" / "tilewell_layout.json";
-  }
   void saveLayout(const std::string& bytes) const {
     platform.home->write("CalyxaData/tilewell_layout.json", bytes);
   }
-  std::string savedBytes() const { return readFileBytes(layoutFile(), 1 << 20).bytes; }
+  std::string savedBytes() const {
+    return readFileBytes(platform.home->path() / "CalyxaData/tilewell_layout.json", 1 << 20).bytes;
+  }
 
   TempDir root;
   TestPlatform platform;
@@ -95,10 +94,11 @@ TEST_F(ScanTest, CataloguesEveryFolderOneLevelDeepAndCompletesWhateverItFinds) {
   platform.fileSystemFaults->unlistable.insert("/Applications/Locked");
   root.write("Applications/notes.txt", "not a folder");
   // A link loop, a self link, a dangling link, a folder linked back to its parent.
-  std::filesystem::create_symlink("loop-b", root / "Applications/loop-a");
-  std::filesystem::create_symlink("loop-a", root / "Applications/loop-b");
-  std::filesystem::create_symlink("Self.app", root / "Applications/Self.app");
-  std::filesystem::create_symlink("/nowhere", root / "Applications/Dangling");
+  for (const auto& [link, target] : {std::pair{"loop-a", "loop-b"},
+                                     {"loop-b", "loop-a"},
+                                     {"Self.app", "Self.app"},
+                                     {"Dangling", "/nowhere"}})
+    std::filesystem::create_symlink(target, root / "Applications" / link);
   std::filesystem::create_directory_symlink(root / "Users/tester/Applications",
                                             root / "Users/tester/Applications/Again");
 
@@ -121,17 +121,12 @@ TEST_F(ScanTest, CataloguesEveryFolderOneLevelDeepAndCompletesWhateverItFinds) {
              "/Users/tester/Applications/Again/Personal.app | Personal | personal",
              "/Users/tester/Applications/Personal.app | Personal | personal"}))
       << "the linked folder is listed once, one level deep; nothing below it";
-  // No layout file: the default order, the user's applications first.
-  EXPECT_EQ(
-      slotNames(store->items),
-      (Lines{"Bad", "Bin", "Chess", "Garbled", "Huge", "Nameless", "No Plist", "Odd", "Personal",
-             "Personal", "Private", "Self", "Terminal", "Console", "Finder", "Safari", "计算器"}));
   EXPECT_TRUE(store->hasGrantedFolderAccess);
   EXPECT_FALSE(store->statusToast.get()) << "the start-up scan shows no toast";
-  EXPECT_EQ(TilewellStoreInspector::iconCacheSize(*store), 17u) << "one icon per path";
+  EXPECT_EQ(TilewellStoreInspector::iconCache(*store).size(), 17u) << "one icon per path";
   // Whatever was found goes through the layout file unchanged.
   store.platform.scheduler->advance(0.35);
-  EXPECT_EQ(readLayoutFile(layoutFile()), snapshotLayout(store->items));
+  EXPECT_EQ(savedBytes(), encodeLayoutDocument(snapshotLayout(store->items)));
 
   if (::geteuid() != 0) {  // real permission bits, which root reads through
     platform.fileSystemFaults->unlistable.clear();
@@ -219,31 +214,24 @@ TEST_F(ScanTest, TheSavedArrangementIsRestoredOverTheFreshCatalogue) {
 }
 
 // None of these holds a usable record; a reader that took any part of one would put C first.
-TEST_F(ScanTest, ABrokenOrHostileLayoutFileGivesTheDefaultOrderAndIsReplaced) {
+// Documents cut short and fields of a wrong kind are the random layout test's.
+TEST_F(ScanTest, AMissingBrokenOrHostileLayoutFileGivesTheDefaultOrderAndIsReplaced) {
   for (const char* path : {"/Applications/C.app", "/Applications/a.app", "/Applications/B.app",
                            "/System/Applications/A.app"})
     bundle(path);
+  EXPECT_EQ(slotNames(start()->items), (Lines{"a", "B", "C", "A"})) << "no file at all";
   const std::string c = R"({"type":"app","id":"/Applications/C.app")";
   const Lines broken = {"",
-                        "   ",
                         "[]",
-                        "[[[[[[[[",
                         "null",
                         R"([{"type":"app"}])",
                         R"([{"id":"/Applications/C.app"}])",
-                        R"([{"type":"app","id":null}])",
-                        R"([{"type":"app","id":7}])",
-                        "[" + c + R"(,"name":3}])",
                         "[" + c + "},5]",
                         c + "}",
-                        "[" + c + R"(},{"type":"app","id":"/Applications/B)",
                         R"(["/Applications/C.app",)" + c + "}]",
                         R"([{"type":"folder","id":"F","subAppIDs":"/Applications/C.app"}])",
-                        R"([{"type":"folder","id":"F","subAppIDs":["/Applications/C.app",null]}])",
-                        R"([{"type":{"nested":[[[[]]]]},"id":"/Applications/C.app"}])",
                         "[" + c + R"(,"name":{"deep":)" + std::string(100000, '['),
                         std::string("\0\x01\x02\xFF\xFE bplist00", 14),
-                        std::string("\x89PNG\r\n\x1a\n\0\0", 10),
                         std::string(300000, '[') + std::string(300000, ']'),
                         "[\"" + std::string(30 << 20, 'A') + "\"]"};
   for (const std::string& bytes : broken) {
@@ -256,7 +244,7 @@ TEST_F(ScanTest, ABrokenOrHostileLayoutFileGivesTheDefaultOrderAndIsReplaced) {
   }
 }
 
-TEST_F(ScanTest, ARescanKeepsThePagerInRangeAndReportsTheCountOnRequest) {
+TEST_F(ScanTest, ARescanKeepsThePagerInRange) {
   for (int i = 0; i < 80; ++i)
     bundle("/Applications/App " + std::to_string(i) + ".app");
   auto& store = start();
@@ -266,8 +254,6 @@ TEST_F(ScanTest, ARescanKeepsThePagerInRangeAndReportsTheCountOnRequest) {
   store->scanApplications(std::nullopt, false);
   EXPECT_EQ(store.pager.pageCount, 1);
   EXPECT_EQ(store.pager.currentPage, 0);
-  store->scanApplications(std::nullopt, true);
-  EXPECT_EQ(store->statusToast.get(), "已同步 30 款应用");
 }
 
 TEST_F(ScanTest, GrantingFolderAccessRemembersTheFolderAndScansItFirst) {
@@ -296,24 +282,14 @@ TEST_F(ScanTest, GrantingFolderAccessRemembersTheFolderAndScansItFirst) {
   EXPECT_EQ(bookmarks.accessed, Lines{"/Volumes/External/Apps"});
   const auto bookmark = platform.defaults->dataForKey("Calyxa.AppsBookmark");
   EXPECT_EQ(bookmarks.resolveBookmark(bookmark.value_or(PlistData{})), "/Volumes/External/Apps");
-  EXPECT_EQ(describeCatalogue(*store),
-            (Lines{"/Volumes/External/Apps/Kit/Nested.app | Nested | =",
-                   "/Volumes/External/Apps/Portable.app | Portable | portable"}));
-  EXPECT_EQ(store->statusToast.get(), "已同步 2 款应用");
+  EXPECT_EQ(store->statusToast.get(), "已同步 2 款应用") << "the chosen folder, one level deep";
 
-  // At start, the stored bookmark restores access while its folder exists.
+  // At start, the stored bookmark restores access only while its folder exists.
   bookmarks.accessed.clear();
   EXPECT_TRUE(start()->hasGrantedFolderAccess);
-  EXPECT_EQ(bookmarks.accessed, Lines{"/Volumes/External/Apps"});
-  // Stored bookmark data counts as granted at start whether it resolves or not (the permission
-  // refresh looks at its presence only); access is started only for a folder that is there.
   bookmarks.vanished.insert("/Volumes/External/Apps");
-  EXPECT_TRUE(start()->hasGrantedFolderAccess);
-  platform.defaults->setData("Calyxa.AppsBookmark", {'x'});
-  EXPECT_TRUE(start()->hasGrantedFolderAccess);
-  platform.defaults->setBool("Calyxa.AppsBookmark", true);  // not data at all
-  EXPECT_FALSE(start()->hasGrantedFolderAccess);
-  EXPECT_EQ(bookmarks.accessed.size(), 1u);
+  start();
+  EXPECT_EQ(bookmarks.accessed, Lines{"/Volumes/External/Apps"});
 }
 
 }  // namespace

@@ -54,13 +54,6 @@ struct TestPlatform {
 // Reads and sets the store's private state in tests.
 class TilewellStoreInspector {
  public:
-  static const std::optional<std::string>& filterCacheKey(const TilewellStore& store) {
-    return store.filterCacheKey;
-  }
-  static const std::vector<LaunchItem>& filterCacheValue(const TilewellStore& store) {
-    return store.filterCacheValue;
-  }
-  static std::size_t iconCacheSize(const TilewellStore& store) { return store.iconCache.size(); }
   static const std::filesystem::path& layoutFileURL(const TilewellStore& store) {
     return store.layoutFileURL;
   }
@@ -68,7 +61,6 @@ class TilewellStoreInspector {
   static const std::unordered_map<std::string, Image>& iconCache(const TilewellStore& store) {
     return store.iconCache;
   }
-  static void clearIconCache(TilewellStore& store) { store.iconCache.clear(); }
 };
 
 // A store on a test platform with its own pager.
