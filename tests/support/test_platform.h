@@ -61,6 +61,7 @@ class TilewellStoreInspector {
   static const std::unordered_map<std::string, Image>& iconCache(const TilewellStore& store) {
     return store.iconCache;
   }
+  static void clearIconCache(TilewellStore& store) { store.iconCache.clear(); }
 };
 
 // A store on a test platform with its own pager.
