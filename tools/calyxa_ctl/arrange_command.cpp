@@ -13,7 +13,6 @@
 namespace calyxa::ctl {
 namespace {
 
-constexpr int kUsageError = 64;
 constexpr int kSomeLinesFailed = 2;
 
 // A background queue that never runs anything: a dry run must not write the layout file.
@@ -162,7 +161,7 @@ int runArrange(const std::vector<std::string>& arguments) {
       return usage(stdout, 0);
     } else {
       std::fprintf(stderr, "calyxa-ctl arrange: unknown argument \"%s\"\n", argument.c_str());
-      return usage(stderr, kUsageError);
+      return usage(stderr, EX_USAGE);
     }
   }
   if (dryRun) {

@@ -17,7 +17,6 @@
 namespace calyxa::ctl {
 namespace {
 
-constexpr int kUsageError = 64;
 constexpr const char* kOption = "--extra-directory";
 
 int usageError(const std::string& message) {
@@ -25,7 +24,7 @@ int usageError(const std::string& message) {
                "calyxa-ctl catalogue: %s\n"
                "usage: calyxa-ctl catalogue [--extra-directory DIR]\n",
                message.c_str());
-  return kUsageError;
+  return EX_USAGE;
 }
 
 // "/Volumes/Apps/" and "/Volumes/./Apps" name one folder, and so one set of ids.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sysexits.h>  // the statuses the commands exit with, besides 0, 1 and 2
+
 #include <string>
 #include <vector>
 

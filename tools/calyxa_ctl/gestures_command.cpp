@@ -10,12 +10,9 @@
 namespace calyxa::ctl {
 namespace {
 
-constexpr int kUsage = 64;
-constexpr int kCannotCreate = 73;
-
 int usage() {
   std::fprintf(stderr, "usage: calyxa-ctl gestures status|disable|restore [--restart-dock]\n");
-  return kUsage;
+  return EX_USAGE;
 }
 
 std::string quoted(const std::string& text) {
@@ -93,7 +90,7 @@ int runGestures(const std::vector<std::string>& arguments) {
       std::fprintf(stderr,
                    "calyxa-ctl: the present gesture settings could not be saved, so nothing was "
                    "switched off\n");
-      return kCannotCreate;
+      return EX_CANTCREAT;
     }
     std::printf("switched off\n");
     printStatus(resolver);

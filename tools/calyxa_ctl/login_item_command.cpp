@@ -15,13 +15,12 @@
 namespace calyxa::ctl {
 namespace {
 
-constexpr int kUsageError = 64;
-constexpr const char* kUsage = "usage: calyxa-ctl login-item status|on|off\n";
+constexpr const char* kUsageText = "usage: calyxa-ctl login-item status|on|off\n";
 constexpr const char* kLauncherName = "Calyxa";
 
 int usageError(const std::string& message) {
-  std::fprintf(stderr, "calyxa-ctl login-item: %s\n%s", message.c_str(), kUsage);
-  return kUsageError;
+  std::fprintf(stderr, "calyxa-ctl login-item: %s\n%s", message.c_str(), kUsageText);
+  return EX_USAGE;
 }
 
 // The process as the launcher beside calyxa-ctl sees itself: the login item and the launch
@@ -56,7 +55,7 @@ int runLoginItem(const std::vector<std::string>& arguments) {
         "  status  prints on or off\n"
         "  on      switches it on and prints the launcher's message about the outcome\n"
         "  off     switches it off and prints the launcher's message about the outcome\n",
-        kUsage);
+        kUsageText);
     return 0;
   }
   if (arguments.empty()) return usageError("missing status, on or off");

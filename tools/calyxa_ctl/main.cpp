@@ -79,5 +79,5 @@ int main(int argc, char** argv) {
   }
   std::fprintf(stderr, "calyxa-ctl: unknown command \"%s\"; see calyxa-ctl help\n",
                arguments[0].c_str());
-  return 64;
+  return EX_USAGE;
 }

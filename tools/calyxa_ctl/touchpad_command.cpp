@@ -22,13 +22,6 @@
 namespace calyxa::ctl {
 namespace {
 
-constexpr int kUsage = 64;
-constexpr int kDataError = 65;
-constexpr int kNoInput = 66;
-constexpr int kUnavailable = 69;
-constexpr int kSoftware = 70;
-constexpr int kCannotCreate = 73;
-
 // A recording may last long; a text file this large is no recording.
 constexpr std::size_t kMaxFrameFileBytes = 512u * 1024 * 1024;
 
@@ -37,7 +30,7 @@ int usage() {
                "usage: calyxa-ctl touchpad replay FILE\n"
                "       calyxa-ctl touchpad record FILE\n"
                "       calyxa-ctl touchpad watch\n");
-  return kUsage;
+  return EX_USAGE;
 }
 
 // Runs frames one at a time through the shared monitor and its main queue, and prints each
@@ -103,7 +96,7 @@ int noTouchpad() {
   std::fprintf(stderr,
                "calyxa-ctl: no touchpad could be opened in /dev/input (none there, or no "
                "permission to read it: is the user in the \"input\" group?)\n");
-  return kUnavailable;
+  return EX_UNAVAILABLE;
 }
 
 int replay(const std::string& path) {
@@ -113,16 +106,16 @@ int replay(const std::string& path) {
                          : file.status == ReadStatus::tooLarge ? "too large for a frame file"
                                                                : "cannot be read";
     std::fprintf(stderr, "calyxa-ctl: %s: %s\n", path.c_str(), reason);
-    return kNoInput;
+    return EX_NOINPUT;
   }
   const FrameFile frames = parseFrameFile(file.bytes);
   if (frames.error) {
     std::fprintf(stderr, "calyxa-ctl: %s:%zu: %s\n", path.c_str(), frames.error->line,
                  frames.error->message.c_str());
-    return kDataError;
+    return EX_DATAERR;
   }
   auto replay = FrameReplay::make();
-  if (!replay) return kSoftware;
+  if (!replay) return EX_SOFTWARE;
   for (const auto& frame : frames.frames)
     replay->step(frame);
   return 0;
@@ -133,7 +126,7 @@ int record(const std::string& path) {
   const auto folder = target.has_parent_path() ? target.parent_path() : ".";
   if (::access(folder.c_str(), W_OK) != 0) {
     std::fprintf(stderr, "calyxa-ctl: %s: cannot write in %s\n", path.c_str(), folder.c_str());
-    return kCannotCreate;
+    return EX_CANTCREAT;
   }
   const sigset_t interrupts = blockInterrupts();
   std::mutex mutex;
@@ -157,7 +150,7 @@ int record(const std::string& path) {
 
   if (!writeFileAtomically(target, text)) {
     std::fprintf(stderr, "calyxa-ctl: %s: cannot be written\n", path.c_str());
-    return kCannotCreate;
+    return EX_CANTCREAT;
   }
   std::fprintf(stderr, "%zu frames written to %s\n", frames, path.c_str());
   return 0;
@@ -166,7 +159,7 @@ int record(const std::string& path) {
 int watch() {
   const sigset_t interrupts = blockInterrupts();
   auto replay = FrameReplay::make();
-  if (!replay) return kSoftware;
+  if (!replay) return EX_SOFTWARE;
   std::mutex mutex;
   std::deque<RecordedFrame> pending;
   EvdevContactFrameSource source;
