@@ -5,6 +5,7 @@
 #include <QWindow>
 
 #include "views/effects/desktop_snapshot.h"
+#include "views/effects/exposed_image_painter.h"
 
 namespace calyxa {
 namespace {
@@ -110,14 +111,7 @@ const QImage& VisualEffectView::effectImage() {
 }
 
 void VisualEffectView::paintEvent(QPaintEvent* event) {
-  QPainter painter(this);
-  painter.setCompositionMode(QPainter::CompositionMode_Source);
-  const QImage& image = effectImage();
-  const QRect area = event->rect();
-  const qreal ratio = image.devicePixelRatio();
-  painter.drawImage(
-      area, image,
-      QRectF(area.x() * ratio, area.y() * ratio, area.width() * ratio, area.height() * ratio));
+  paintExposedImage(*this, *event, effectImage());
 }
 
 void VisualEffectView::showEvent(QShowEvent* event) {

@@ -6,6 +6,7 @@
 #include <QRadialGradient>
 
 #include "views/effects/desktop_wallpaper_blur_view.h"
+#include "views/effects/exposed_image_painter.h"
 
 namespace calyxa {
 namespace {
@@ -108,14 +109,7 @@ const QImage& VitrelAmbientBackdrop::composite() {
 }
 
 void VitrelAmbientBackdrop::paintEvent(QPaintEvent* event) {
-  QPainter painter(this);
-  painter.setCompositionMode(QPainter::CompositionMode_Source);
-  const QImage& image = composite();
-  const QRect area = event->rect();
-  const qreal ratio = image.devicePixelRatio();
-  painter.drawImage(
-      area, image,
-      QRectF(area.x() * ratio, area.y() * ratio, area.width() * ratio, area.height() * ratio));
+  paintExposedImage(*this, *event, composite());
 }
 
 }  // namespace calyxa
