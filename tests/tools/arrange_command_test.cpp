@@ -145,6 +145,10 @@ TEST_F(ArrangeCommandTest, DryRunsWriteNothingAndBadLinesAreReportedByNumber) {
   ASSERT_EQ(out.size(), 2u) << "only line 8 applied";
   EXPECT_EQ(out[0], "toast: 已将「Mail」移至第 2 页");
   EXPECT_EQ(fileBytes(), out[1]) << "what did apply is saved";
+  const CtlRun undone = arrange("to-page /Applications/Mail.app 0\n", {"--dry-run"});
+  EXPECT_EQ(undone.status, 0);
+  EXPECT_NE(splitLines(undone.out).back(), out[1]);
+  EXPECT_EQ(fileBytes(), out[1]) << "a saved file is left as it was";
 
   EXPECT_EQ(arrange("", {"--verbose"}).status, 64);
 }
