@@ -169,9 +169,6 @@ void TilewellStore::scanApplications(std::optional<std::string> extraDirectory, 
   items = std::move(arrangement);
   invalidateFilterCache();
   syncPagerPageCount();
-  if (pager.currentPage >= pager.pageCount) {
-    withoutAnimation([&] { pager.currentPage = pager.pageCount - 1; });
-  }
   scheduleDebouncedSave();
   if (showToast) {
     triggerToast("已同步 " + std::to_string(catalogue.size()) + " 款应用");

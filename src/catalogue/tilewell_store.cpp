@@ -92,6 +92,10 @@ Image TilewellStore::icon(const AppItem& app) {
 
 void TilewellStore::syncPagerPageCount() {
   pager.pageCount = pageCount();
+  // A rescan or an edit can take away the page on show: stay on the last one left.
+  if (pager.currentPage >= pager.pageCount) {
+    withoutAnimation([&] { pager.currentPage = pager.pageCount - 1; });
+  }
 }
 
 void TilewellStore::onSearchTextChanged() {

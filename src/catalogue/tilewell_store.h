@@ -192,6 +192,7 @@ class TilewellStore {
   friend class testing::TilewellStoreInspector;  // white-box checks in tests
 
   void onSearchTextChanged();
+  // The pager's page count after the shown list changed, its current page kept inside it.
   void syncPagerPageCount();
   // The initialiser's steps, in order.
   void initialise();

@@ -147,6 +147,8 @@ TEST(ArrangementRandomTest, EveryOperationKeepsEachApplicationInOnePlace) {
           << "the open folder is not the grid's";
     }
     ASSERT_EQ(store.pager.pageCount, store->pageCount());
+    ASSERT_TRUE(store.pager.currentPage >= 0 && store.pager.currentPage < store.pager.pageCount)
+        << "stranded on page " << store.pager.currentPage;
     ASSERT_TRUE(operation > 10 || snapshotLayout(before) == snapshotLayout(items) ||
                 store->hasPendingSave())
         << "a change without a save";
