@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdlib>
 #include <map>
+#include <new>
 #include <nlohmann/json.hpp>
 #include <random>
 #include <ranges>
@@ -13,6 +16,23 @@
 #include "catalogue/layout_restoration.h"
 #include "platform/posix/file_io.h"
 #include "support/test_platform.h"
+
+// Bytes allocated by this process while counting; for bounds on what a reader may take. Pairs
+// malloc with free itself.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+std::atomic<bool> countingBytes{false};
+std::atomic<long long> bytesAllocated{0};
+void* operator new(std::size_t size) {
+  if (countingBytes) bytesAllocated += static_cast<long long>(size);
+  if (void* block = std::malloc(size ? size : 1)) return block;
+  throw std::bad_alloc();
+}
+void operator delete(void* block) noexcept {
+  std::free(block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+  std::free(block);
+}
 
 namespace calyxa {
 namespace {
@@ -77,6 +97,33 @@ TEST(LayoutFileTest, ABurstOfEditsWritesOnceWithTheLastArrangementAndAFlushWrite
   store->flushPendingSave();  // nothing waiting: nothing written
   scheduler.advance(1.0);
   EXPECT_FALSE(std::filesystem::exists(file)) << "the delayed write was superseded";
+}
+
+TEST(LayoutFileTest, LegacyFilesAreReadWithoutATreeInMemoryOfTheIdsTheyName) {
+  const auto allocatedBy = [](const std::function<void()>& work) {
+    bytesAllocated = 0;
+    countingBytes = true;
+    work();
+    countingBytes = false;
+    return bytesAllocated.load();
+  };
+  std::string ids = "[";
+  for (int i = 0; i < 1000; ++i)
+    ids += (i ? ",\"" : "\"") + std::string("/Applications/App ") + std::to_string(i) + ".app\"";
+  ids += "]";
+  std::optional<std::vector<std::string>> legacy;
+  EXPECT_LT(allocatedBy([&] { legacy = decodeLegacyLayout(ids); }), 4 * ids.size());
+  ASSERT_TRUE(legacy && legacy->size() == 1000u);
+  EXPECT_EQ(legacy->back(), "/Applications/App 999.app");
+  // Nesting and objects name nothing: they are refused without building anything.
+  std::string objects = "[";
+  for (int i = 0; i < 2'500'000; ++i)
+    objects += i ? ",{}" : "{}";
+  objects += "]";
+  for (const std::string& hostile : {std::string(8'000'000, '['), objects}) {
+    EXPECT_LT(allocatedBy([&] { EXPECT_FALSE(decodeLegacyLayout(hostile)); }), 1 << 20);
+    EXPECT_LT(allocatedBy([&] { EXPECT_FALSE(decodeCurrentLayout(hostile)); }), 1 << 20);
+  }
 }
 
 // Random inconsistent layouts in random valid forms (any key order, "/" escaped or not, null for

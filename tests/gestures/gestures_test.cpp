@@ -413,6 +413,13 @@ std::string frameLines(const std::string& script) {
   return text;
 }
 
+std::string repeatedContact(int count) {
+  std::string contacts;
+  for (int i = 0; i < count; ++i)
+    contacts += " 4 0.5 0.5";
+  return contacts;
+}
+
 TEST(TouchpadCommandTest, ReplayPrintsEventsAtTheirFramesAndRefusesMalformedFiles) {
   TempDir home;
   const auto file = home.write(
@@ -425,6 +432,10 @@ TEST(TouchpadCommandTest, ReplayPrintsEventsAtTheirFramesAndRefusesMalformedFile
   const CtlRun run = calyxaCtl(home, {"touchpad", "replay", file.string()});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "pinch-in 100.025\nrelease 100.0875\npinch-out 100.5125\nrelease 100.5625\n");
+  // As many contacts as the touchpad has slots, and comments of any length, are fine.
+  const auto full = home.write(
+      "full.frames", "# " + std::string(200000, 'x') + "\n1 64" + repeatedContact(64) + "\n");
+  EXPECT_EQ(calyxaCtl(home, {"touchpad", "replay", full.string()}).status, 0);
   // A malformed frame is named by its line, and nothing is replayed.
   const auto good = frameLines("10:.25 10.01:.19");
   for (const auto& [line, message] : std::initializer_list<std::pair<std::string, std::string>>{
@@ -437,7 +448,16 @@ TEST(TouchpadCommandTest, ReplayPrintsEventsAtTheirFramesAndRefusesMalformedFile
            {"11 1 four 0.5 0.5", ":3: contact 1: bad state \"four\""},
            {"11 1 4 0,5 0.5", ":3: contact 1: bad x \"0,5\""},
            {"11 1 4 0.5 +1", ":3: contact 1: bad y \"+1\""},
-           {"11 99999999999 4 0.5 0.5", ":3: expected the number of contacts"}}) {
+           {"11 99999999999 4 0.5 0.5", ":3: expected the number of contacts"},
+           // The kernel has 64 slots: a longer frame is refused before its contacts are read.
+           {"11 65" + repeatedContact(65),
+            ":3: a frame carries at most 64 contacts (the "
+            "touchpad's slots), found 65"},
+           {"11 100000" + repeatedContact(100000), ":3: a frame carries at most 64"},
+           // What is quoted from the file cannot drive the terminal or cut the message.
+           {std::string("\x1b[2J\0\x9b\xff 0", 9),
+            ":3: expected a timestamp in seconds, found "
+            "\"\\x1b[2J\\x00\\x9b\\xff\"\n"}}) {
     const auto bad = home.write("bad.frames", good + line + "\n" + good);
     const CtlRun failed = calyxaCtl(home, {"touchpad", "replay", bad.string()});
     EXPECT_EQ(failed.status, 65) << line;

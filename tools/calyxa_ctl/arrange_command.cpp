@@ -9,6 +9,7 @@
 #include "catalogue/layout_file.h"
 #include "catalogue/tilewell_store.h"
 #include "commands.h"
+#include "platform/utf8.h"
 
 namespace calyxa::ctl {
 namespace {
@@ -96,7 +97,7 @@ class ArrangeSession {
 
  private:
   static void reportMissing(int lineNumber, const std::string& id) {
-    std::fprintf(stderr, "line %d: no item \"%s\"\n", lineNumber, id.c_str());
+    std::fprintf(stderr, "line %d: no item \"%s\"\n", lineNumber, printableText(id).c_str());
   }
 
   std::optional<LaunchItem> slot(int lineNumber, const std::string& id) const {
@@ -178,7 +179,7 @@ int runArrange(const std::vector<std::string>& arguments) {
     const auto parsed = parseArrangeLine(text);
     if (!parsed) continue;
     if (const auto* error = std::get_if<ArrangeSyntaxError>(&*parsed)) {
-      std::fprintf(stderr, "line %d: %s\n", lineNumber, error->message.c_str());
+      std::fprintf(stderr, "line %d: %s\n", lineNumber, printableText(error->message).c_str());
       allApplied = false;
       continue;
     }
