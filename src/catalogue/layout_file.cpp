@@ -302,19 +302,38 @@ std::optional<std::vector<std::string>> decodeLegacyLayout(std::string_view byte
   return std::move(reader.ids);
 }
 
-std::vector<SavedLayoutItem> readLayoutFile(const std::filesystem::path& path) {
+LayoutFileContents readLayoutFileContents(const std::filesystem::path& path) {
   const FileReadResult file = readFileBytes(path, kMaxLayoutFileBytes);
-  if (file.status != ReadStatus::ok) return {};
-  if (auto records = decodeCurrentLayout(file.bytes); records && !records->empty()) {
-    return std::move(*records);
-  }
-  std::vector<SavedLayoutItem> legacy;
-  if (auto ids = decodeLegacyLayout(file.bytes)) {
-    legacy.reserve(ids->size());
+  if (file.status == ReadStatus::missing) return {};
+  if (file.status != ReadStatus::ok) return {{}, true};
+  auto records = decodeCurrentLayout(file.bytes);
+  if (records && !records->empty()) return {std::move(*records), false};
+  LayoutFileContents contents;
+  auto ids = decodeLegacyLayout(file.bytes);
+  contents.damaged = !records && !ids;
+  if (ids) {
+    contents.records.reserve(ids->size());
     for (auto& id : *ids)
-      legacy.push_back({"app", std::move(id), std::nullopt, std::nullopt});
+      contents.records.push_back({"app", std::move(id), std::nullopt, std::nullopt});
   }
-  return legacy;
+  return contents;
+}
+
+std::vector<SavedLayoutItem> readLayoutFile(const std::filesystem::path& path) {
+  return readLayoutFileContents(path).records;
+}
+
+bool keepDamagedLayoutAside(const std::filesystem::path& path) {
+  if (!readLayoutFileContents(path).damaged) return true;
+  std::error_code error;
+  for (int n = 0; n < 10000; ++n) {
+    std::filesystem::path aside = path;
+    aside += n == 0 ? ".corrupt" : ".corrupt." + std::to_string(n);
+    if (std::filesystem::exists(std::filesystem::symlink_status(aside, error))) continue;
+    std::filesystem::rename(path, aside, error);
+    return !error;
+  }
+  return false;
 }
 
 bool writeLayoutFile(const std::filesystem::path& path, const std::vector<SavedLayoutItem>& records,

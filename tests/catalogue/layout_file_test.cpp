@@ -126,6 +126,52 @@ TEST(LayoutFileTest, LegacyFilesAreReadWithoutATreeInMemoryOfTheIdsTheyName) {
   }
 }
 
+TEST(LayoutFileTest, ADamagedFileIsKeptAsideAndStaleTemporaryFilesAreRemoved) {
+  const auto store = [](const std::function<void(const TempDir& home)>& prepare) {
+    TestPlatform platform;
+    prepare(*platform.home);
+    TestStore made(std::move(platform));
+    made->flushPendingSave();
+    return made.platform.home;
+  };
+  const std::string layout = encodeLayoutDocument(
+      {appRecord("/Applications/A.app", "A"), appRecord("/Applications/B.app")});
+  const auto home = store([&](const TempDir& home) {
+    home.write("CalyxaData/tilewell_layout.json", layout.substr(0, layout.size() - 1));
+    home.write("CalyxaData/tilewell_layout.json.corrupt", "older");
+  });
+  const auto data = *home / "CalyxaData";
+  EXPECT_EQ(readFileBytes(data / "tilewell_layout.json.corrupt", 1024).bytes, "older");
+  EXPECT_EQ(readFileBytes(data / "tilewell_layout.json.corrupt.1", 1024).bytes,
+            layout.substr(0, layout.size() - 1));
+  EXPECT_EQ(readFileBytes(data / "tilewell_layout.json", 1024).bytes, "[]");
+
+  // Readable files, an empty one included, are rewritten in place; so is the legacy form.
+  for (const std::string& readable :
+       {std::string("[]"), std::string("[\"\\/Applications\\/A.app\"]"), layout}) {
+    const auto again = store(
+        [&](const TempDir& home) { home.write("CalyxaData/tilewell_layout.json", readable); });
+    EXPECT_FALSE(std::filesystem::exists(*again / "CalyxaData/tilewell_layout.json.corrupt"));
+  }
+
+  // Temporary files of saves cut short are removed once they are old; a save under way is not
+  // disturbed, and files of other names stay.
+  const auto cleaned = store([&](const TempDir& home) {
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    for (const char* name : {".tilewell_layout.json.a1B2c3", ".tilewell_layout.json.XXXXXX"})
+      std::filesystem::last_write_time(home.write(std::string("CalyxaData/") + name, "["), old);
+    home.write("CalyxaData/.tilewell_layout.json.Fresh1", "[");
+    std::filesystem::last_write_time(home.write("CalyxaData/.tilewell_layout.json.keep", "["), old);
+    std::filesystem::last_write_time(home.write("CalyxaData/.other.json.a1B2c3", "["), old);
+  });
+  std::set<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(*cleaned / "CalyxaData"))
+    left.insert(entry.path().filename().string());
+  EXPECT_EQ(left,
+            (std::set<std::string>{".tilewell_layout.json.Fresh1", ".tilewell_layout.json.keep",
+                                   ".other.json.a1B2c3", "tilewell_layout.json"}));
+}
+
 // Random inconsistent layouts in random valid forms (any key order, "/" escaped or not, null for
 // absent, unknown keys, a key repeated after junk) decode to their records, and not at all when cut
 // short or holding one value of a wrong kind. Restored: each application once, unique slot ids,

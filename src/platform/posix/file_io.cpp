@@ -97,6 +97,29 @@ FileReadResult readFileBytesAt(int directory, const char* path, std::size_t maxB
   return result;
 }
 
+void removeStaleTemporaryFiles(const std::filesystem::path& link) {
+  const std::filesystem::path path = linkTarget(link);
+  const std::string prefix = "." + path.filename().string() + ".";
+  constexpr std::size_t kSuffix = 6;  // mkostemp's XXXXXX
+  const auto isSuffix = [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+  };
+  const auto staleBefore = std::filesystem::file_time_type::clock::now() - std::chrono::minutes(1);
+  std::error_code error;
+  const std::filesystem::path folder =
+      path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+       it.increment(error)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() != prefix.size() + kSuffix || !name.starts_with(prefix)) continue;
+    if (!std::all_of(name.end() - kSuffix, name.end(), isSuffix)) continue;
+    std::error_code ignored;
+    if (!it->is_regular_file(ignored) || it->is_symlink(ignored)) continue;
+    if (std::filesystem::last_write_time(it->path(), ignored) >= staleBefore || ignored) continue;
+    std::filesystem::remove(it->path(), ignored);
+  }
+}
+
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
   return writeFileAtomically(path, bytes, {});
 }

@@ -33,4 +33,9 @@ bool writeFileAtomically(const std::filesystem::path& path, std::string_view byt
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          const std::function<void()>& beforeRename);
 
+// Removes what atomic writes of `path` cut short by a kill left behind: temporary files of its
+// folder named as writeFileAtomically names them, untouched for a minute (a write under way, by
+// this process or another, is never disturbed).
+void removeStaleTemporaryFiles(const std::filesystem::path& path);
+
 }  // namespace calyxa
