@@ -9,6 +9,7 @@
 #include "catalogue/layout_file.h"
 #include "catalogue/tilewell_store.h"
 #include "commands.h"
+#include "launcher_services.h"
 #include "platform/utf8.h"
 
 namespace calyxa::ctl {
@@ -166,7 +167,7 @@ int runArrange(const std::vector<std::string>& arguments) {
     }
   }
   if (dryRun) {
-    PlatformServices services = makePosixPlatformServices();
+    PlatformServices services = makeLauncherPlatformServices();
     services.backgroundQueue = std::make_shared<DiscardingBackgroundQueue>();
     PlatformServices::installShared(std::move(services));
   }
