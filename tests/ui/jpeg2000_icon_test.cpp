@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
-#include <openjpeg.h>
 #include <unistd.h>
 
 #include <QBuffer>
 #include <QtEndian>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -17,7 +15,9 @@
 #include "platform/qt/qt_workspace.h"
 #include "support/app_bundle_tree.h"
 #include "support/fakes.h"
+#include "support/jpeg2000_encoder.h"
 #include "support/temp_dir.h"
+#include "views/icon_raster_cache.h"
 
 namespace calyxa {
 namespace {
@@ -36,75 +36,16 @@ QImage quarters(int edge, bool turned = false) {
   return image;
 }
 
-// OpenJPEG writes through callbacks, seeking back to fill in box lengths.
-struct Writer {
-  QByteArray bytes;
-  qsizetype at = 0;
-  void reach(qsizetype end) {
-    if (end > bytes.size()) bytes.resize(end, '\0');
-  }
-};
-
-// A lossless JPEG 2000 file (or bare codestream) of `picture` made with OpenJPEG's encoder.
-QByteArray encode(const QImage& picture, OPJ_CODEC_FORMAT format = OPJ_CODEC_JP2,
-                  int resolutions = 6) {
+// A JPEG 2000 file (or bare codestream) of `picture` made with OpenJPEG's encoder.
+QByteArray encode(const QImage& picture, testing::Jpeg2000Options options = {}) {
   const QImage source = picture.convertToFormat(QImage::Format_ARGB32);
-  std::vector<opj_image_cmptparm_t> parts(4);
-  for (auto& part : parts) {
-    part = {};
-    part.dx = part.dy = 1;
-    part.w = static_cast<OPJ_UINT32>(source.width());
-    part.h = static_cast<OPJ_UINT32>(source.height());
-    part.prec = 8;
-  }
-  std::unique_ptr<opj_image_t, void (*)(opj_image_t*)> image(
-      opj_image_create(4, parts.data(), OPJ_CLRSPC_SRGB), opj_image_destroy);
-  image->x1 = static_cast<OPJ_UINT32>(source.width());
-  image->y1 = static_cast<OPJ_UINT32>(source.height());
-  image->comps[3].alpha = 1;
+  std::vector<std::uint32_t> argb;
   for (int y = 0; y < source.height(); ++y) {
-    for (int x = 0; x < source.width(); ++x) {
-      const QRgb pixel = source.pixel(x, y);
-      const int values[] = {qRed(pixel), qGreen(pixel), qBlue(pixel), qAlpha(pixel)};
-      for (int c = 0; c < 4; ++c)
-        image->comps[c].data[y * source.width() + x] = values[c];
-    }
+    const auto* line = reinterpret_cast<const QRgb*>(source.constScanLine(y));
+    argb.insert(argb.end(), line, line + source.width());
   }
-  opj_cparameters_t parameters;
-  opj_set_default_encoder_parameters(&parameters);
-  parameters.tcp_numlayers = 1;
-  parameters.tcp_rates[0] = 0;  // lossless
-  parameters.cp_disto_alloc = 1;
-  parameters.numresolution = resolutions;
-  std::unique_ptr<opj_codec_t, void (*)(opj_codec_t*)> codec(opj_create_compress(format),
-                                                             opj_destroy_codec);
-  EXPECT_TRUE(opj_setup_encoder(codec.get(), &parameters, image.get()));
-  Writer writer;
-  std::unique_ptr<opj_stream_t, void (*)(opj_stream_t*)> stream(
-      opj_stream_create(OPJ_J2K_STREAM_CHUNK_SIZE, OPJ_FALSE), opj_stream_destroy);
-  opj_stream_set_user_data(stream.get(), &writer, nullptr);
-  opj_stream_set_write_function(stream.get(), [](void* data, OPJ_SIZE_T n, void* user) {
-    auto& w = *static_cast<Writer*>(user);
-    w.reach(w.at + static_cast<qsizetype>(n));
-    std::memcpy(w.bytes.data() + w.at, data, n);
-    w.at += static_cast<qsizetype>(n);
-    return n;
-  });
-  opj_stream_set_skip_function(stream.get(), [](OPJ_OFF_T n, void* user) {
-    auto& w = *static_cast<Writer*>(user);
-    w.at += n;
-    w.reach(w.at);
-    return n;
-  });
-  opj_stream_set_seek_function(stream.get(), [](OPJ_OFF_T to, void* user) {
-    auto& w = *static_cast<Writer*>(user);
-    w.at = to;
-    w.reach(w.at);
-    return OPJ_TRUE;
-  });
-  EXPECT_TRUE(opj_start_compress(codec.get(), image.get(), stream.get()) &&
-              opj_encode(codec.get(), stream.get()) && opj_end_compress(codec.get(), stream.get()));
-  return writer.bytes;
+  return QByteArray::fromStdString(
+      testing::encodeJpeg2000(source.width(), source.height(), argb, options));
 }
 
 QByteArray png(const QImage& image) {
@@ -177,8 +118,8 @@ void expectQuarters(const QImage& image, bool turned = false) {
 
 TEST(Jpeg2000IconTest, IcnsEntriesInJpeg2000AreDecodedAtTheNearestSizeQuietly) {
   StderrCapture stderrText;
-  const QByteArray jp2 = encode(quarters(256));                              // ic08
-  const QByteArray codestream = encode(quarters(512, true), OPJ_CODEC_J2K);  // ic09
+  const QByteArray jp2 = encode(quarters(256));                                     // ic08
+  const QByteArray codestream = encode(quarters(512, true), {.codestream = true});  // ic09
   ASSERT_TRUE(isJpeg2000(jp2) && isJpeg2000(codestream) && !isJpeg2000(png(quarters(8))));
 
   // Decoded at the smallest resolution level still as large as the picture drawn.
@@ -205,7 +146,17 @@ TEST(Jpeg2000IconTest, IcnsEntriesInJpeg2000AreDecodedAtTheNearestSizeQuietly) {
   testing::writeAppBundle(root.path(), "/Applications/Jp.app", {.extraKeys = keys});
   write(root / "Applications/Jp.app/Contents/Resources/AppIcon.icns", icns({{"ic08", jp2}}));
   QtWorkspace workspace(std::make_shared<testing::FakeWorkspace>(), SystemRoot(root.path()));
-  expectQuarters(toQImage(workspace.iconForFile("/Applications/Jp.app").render(2.0)));
+  const Image icon = workspace.iconForFile("/Applications/Jp.app");
+  expectQuarters(toQImage(icon.render(2.0)));
+  // Many sizes at once on several workers, as a page of cells asks for them.
+  IconRasterCache cache(IconRasterCache::kDefaultByteBudget, 4);
+  QObject receiver;
+  int ready = 0;
+  for (int size = 16; size < 80; size += 4)
+    cache.image(icon, size, &receiver, [&] { ++ready; });
+  cache.waitUntilIdle();
+  EXPECT_EQ(ready, 16);
+  expectQuarters(cache.image(icon, 64, nullptr, {}));
 
   // A PNG whose text chunk is damaged: Qt's reader would complain of it on the terminal.
   QImage labelled = quarters(32);
@@ -221,7 +172,9 @@ TEST(Jpeg2000IconTest, IcnsEntriesInJpeg2000AreDecodedAtTheNearestSizeQuietly) {
 TEST(Jpeg2000IconTest, MalformedJpeg2000GivesTheGenericIconAndNeverCrashes) {
   StderrCapture stderrText;
   const QByteArray jp2 = encode(quarters(64));
-  const QByteArray wide = encode(QImage(4096, 2, QImage::Format_ARGB32), OPJ_CODEC_JP2, 1);
+  QImage wideImage(4096, 2, QImage::Format_ARGB32);
+  wideImage.fill(Qt::red);
+  const QByteArray wide = encode(wideImage, {.resolutions = 1});
   testing::TempDir root;
   QtWorkspace workspace(std::make_shared<testing::FakeWorkspace>(), SystemRoot(root.path()));
   const auto app = [&](const std::string& name, const QByteArray& entry) {
