@@ -14,20 +14,9 @@ namespace calyxa {
 namespace {
 
 // Texts of the overlay, every kind of character they hold: Han, full-width punctuation, Latin.
-const QString kTexts[] = {
-    "搜索",
-    "设置",
-    "未找到「Safari」",
-    "清除搜索",
-    "松手合并文件夹",
-    "移至第 3 页",
-    "以此应用新建同类文件夹...",
-    "在访达 (Finder) 中显示",
-    "解散文件夹 (还原内部应用)",
-    "编辑位置 (抖动排序模式)",
-    "开机自动启动 (登录时静默驻留)",
-    "四指收拢手势权限 (辅助功能 / 输入监控)",
-    "读取 /Applications 文件夹以完整展示所有第三方应用（当前已加载 12 款应用）。"};
+const QString kTexts[] = {"搜索",           "未找到「Safari」",
+                          "松手合并文件夹", "在访达 (Finder) 中显示",
+                          "移至第 3 页",    "（当前已加载 12 款应用）。"};
 
 // The face each character of `text` is drawn with.
 std::vector<std::pair<QChar, QString>> facesOf(const QString& text, const QFont& font) {
