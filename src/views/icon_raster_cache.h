@@ -70,6 +70,8 @@ class IconRasterCache {
     std::function<void()> onReady;
   };
 
+  // Waits for the decodes under way and forgets the requests: nobody is called back.
+  void stopDecoding();
   static Key keyOf(const Image& icon, int pixelSize);
   static QImage decode(const Image& icon, int pixelSize);
   const QImage* find(const Key& key);
