@@ -19,10 +19,9 @@ class QtWorkspace final : public Workspace {
                        LaunchCompletion completion) override;
   void revealInFileBrowser(const std::string& path) override;
 
-  // 96 × 96 points. Nothing is read until the image is first drawn; what was drawn is then kept
-  // for drawing at the same pixel size again. The bundle's own icon where it has a readable
-  // one inside it, else the generic icon. For a desktop entry's file (".desktop"), the picture
-  // its Icon names.
+  // 96 × 96 points. Nothing is read until the image is drawn, and it is read anew each time it
+  // is drawn (on any thread): the bundle's own icon where it has a readable one inside it, else
+  // the generic icon. For a desktop entry's file (".desktop"), the picture its Icon names.
   Image iconForFile(const std::string& path) override;
 
  private:
