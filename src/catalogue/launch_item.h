@@ -16,9 +16,9 @@ struct AppItem {
   std::string id;
   std::string name;         // display name
   std::string englishName;  // the bundle's file name without ".app"; an entry's plain Name
-  std::string
-      bundleIdentifier;  // or the path, where the bundle has none; the ID without ".desktop"
-  std::string path;      // bundle or entry file location on disk
+  // The bundle's identifier, or its path where it has none; an entry's ID without ".desktop".
+  std::string bundleIdentifier;
+  std::string path;  // bundle or entry file location on disk
   bool isSystemApp = false;
   // Further words search finds it by (an entry's GenericName and Keywords); never saved.
   std::vector<std::string> keywords = {};

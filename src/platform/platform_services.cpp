@@ -19,6 +19,7 @@
 #include "platform/posix/posix_workspace.h"
 #include "platform/posix/proc_process_info.h"
 #include "platform/posix/proc_running_applications.h"
+#include "platform/posix/process_spawn.h"
 #include "platform/posix/run_loop.h"
 #include "platform/posix/serial_background_queue.h"
 #include "platform/posix/unavailable_folder_chooser.h"
@@ -73,7 +74,13 @@ PlatformServices makePosixPlatformServices(const PlatformOverrides& overrides) {
       std::make_shared<UnavailableFolderChooser>(),
       process,
       std::make_shared<XdgAutostartLoginItems>(xdgAutostartDirectory(), process),
-      std::make_shared<LinuxSystemPermissions>(),
+      // Like applications, the opener of addresses starts off the main thread.
+      std::make_shared<LinuxSystemPermissions>(
+          "/dev/input",
+          [launches](const std::filesystem::path& program, const std::vector<std::string>& args) {
+            launches->asyncAfter(0.0, [program, args] { spawnDetached(program, args); });
+            return true;
+          }),
       std::make_shared<GioDesktopEntries>(mainQueue, launches),
   };
 }

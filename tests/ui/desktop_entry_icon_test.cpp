@@ -90,11 +90,21 @@ TEST_F(DesktopEntryIconTest, ThemeNamesAndFilesGiveTheirPicturesAndAnythingElseT
       {entry("xpm", file("a.xpm", encoded(Qt::green, 20, "XPM"))), Qt::green},
       {entry("svg", file("a.svg", QByteArray::fromStdString(svg("#ff0000")))), Qt::red},
   };
-  for (const auto& [path, colour] : good) {
+  // Side by side in renders/ for a person to look at, the generic icon last.
+  QImage strip(96 * static_cast<int>(good.size() + 1), 96, QImage::Format_ARGB32_Premultiplied);
+  strip.fill(Qt::white);
+  QPainter painter(&strip);
+  for (std::size_t i = 0; i < good.size(); ++i) {
+    const auto& [path, colour] = good[i];
     const QImage image = drawn(path);
     ASSERT_EQ(image.size(), QSize(96, 96)) << path;
     EXPECT_EQ(image.pixelColor(48, 48), colour) << path;
+    painter.drawImage(96 * static_cast<int>(i), 0, image);
   }
+  painter.drawImage(96 * static_cast<int>(good.size()), 0, drawn(entry("none", "calyxa-nowhere")));
+  painter.end();
+  std::filesystem::create_directories(CALYXA_RENDER_DIR);
+  strip.save(CALYXA_RENDER_DIR "/desktop_entry_icons.png");
 
   // A 100 MB file (a hole on disk), a folder, a pipe, a path passed off as a name, a name that
   // is nowhere, garbage, no Icon at all, no entry at all, an entry that is not a key file.
