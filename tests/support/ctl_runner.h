@@ -25,7 +25,8 @@ CtlRun runCalyxaCtl(const std::vector<std::string>& arguments,
 
 // The same for any program.
 CtlRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
-                  const std::map<std::string, std::string>& environment, std::string_view input = {});
+                  const std::map<std::string, std::string>& environment,
+                  std::string_view input = {});
 
 // Lines of `text` without their line breaks.
 std::vector<std::string> splitLines(const std::string& text);

@@ -29,7 +29,8 @@ struct GridFixture {
       store->isPresented = true;
       store->showOnboarding = false;
     });
-    view = std::make_unique<TilewellView>(*store, [this] { ++dismissals; }, nullptr, driver);
+    view = std::make_unique<TilewellView>(
+        *store, [this] { ++dismissals; }, nullptr, driver);
     view->setRevealInFileViewer([](const AppItem&) {});
     view->resize(size);
     view->show();

@@ -37,7 +37,8 @@ TEST(GridLayoutTest, SizesFollowTheViewAndTheNotch) {
            Case{{1440, 900}, 0, 28, 1440, 900, 768, 1281.6, 183.086, 145.92},
            Case{{900, 600}, 0, 28, 1024, 700, 568, 911.36, 130.194, 107.92},
        }) {
-    SCOPED_TRACE(::testing::Message() << c.view.width() << "x" << c.view.height() << " " << c.notch);
+    SCOPED_TRACE(::testing::Message()
+                 << c.view.width() << "x" << c.view.height() << " " << c.notch);
     GridFixture grid(manyApps(40), c.view);
     grid.view->setNotchHeight(c.notch);
     const OverlayMetrics& m = grid.view->metrics();
@@ -89,7 +90,8 @@ TEST(GridPagesTest, DotsStripAndPagesFollowThePager) {
 
   // A click on the third dot turns the pages with a spring; the strip follows over time.
   TransactionRecorder pager(grid.store.pager.changes);
-  const QPointF dot = QPointF(dots.mapTo(grid.view.get(), QPoint(0, 0))) + dots.dotFrame(2).center();
+  const QPointF dot =
+      QPointF(dots.mapTo(grid.view.get(), QPoint(0, 0))) + dots.dotFrame(2).center();
   grid.click(dot);
   EXPECT_EQ(grid.store.pager.currentPage, 2);
   ASSERT_FALSE(pager.of("currentPage").empty());
@@ -144,11 +146,11 @@ TEST(GridDismissalTest, BackdropClickClosesTheFrontmostThingFirst) {
     const char* closes;  // the property changed, or "dismiss", or ""
     double response;
   };
-  for (const Case& c : {Case{true, true, true, false, "showSettings", 0.24},
-                        Case{false, true, true, true, "activeFolder", 0.26},
-                        Case{false, false, true, true, "isEditingPositions", 0.24},
-                        Case{false, false, false, true, "", 0},
-                        Case{false, false, false, false, "dismiss", 0}}) {
+  for (const Case& c :
+       {Case{true, true, true, false, "showSettings", 0.24},
+        Case{false, true, true, true, "activeFolder", 0.26},
+        Case{false, false, true, true, "isEditingPositions", 0.24},
+        Case{false, false, false, true, "", 0}, Case{false, false, false, false, "dismiss", 0}}) {
     SCOPED_TRACE(c.closes);
     GridFixture grid("a b [F: c d]");
     grid.store->showSettings = c.settings;
@@ -160,7 +162,8 @@ TEST(GridDismissalTest, BackdropClickClosesTheFrontmostThingFirst) {
     grid.click(QPointF(20, 450));
     EXPECT_EQ(grid.dismissals, std::string(c.closes) == "dismiss" ? 1 : 0);
     EXPECT_EQ(grid.store->showSettings.get(), false);
-    EXPECT_EQ(grid.store->activeFolder->has_value(), c.folder && std::string(c.closes) != "activeFolder");
+    EXPECT_EQ(grid.store->activeFolder->has_value(),
+              c.folder && std::string(c.closes) != "activeFolder");
     EXPECT_EQ(grid.store->isEditingPositions.get(),
               c.editing && std::string(c.closes) != "isEditingPositions");
     if (c.response > 0) {
@@ -181,8 +184,8 @@ TEST(GridSearchTest, TypingCountsAndClearingAndTheEmptyStateReplacesThePages) {
   EXPECT_FALSE(capsule.clearButton()->isVisible());
 
   // Keys typed into the field reach the store's search text.
-  for (const QString& key : {QStringLiteral("a"), QStringLiteral("p"), QStringLiteral("p"),
-                            QStringLiteral("1")}) {
+  for (const QString& key :
+       {QStringLiteral("a"), QStringLiteral("p"), QStringLiteral("p"), QStringLiteral("1")}) {
     QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, key);
     QApplication::sendEvent(capsule.field(), &press);
   }
@@ -287,9 +290,8 @@ TEST(GridMotionTest, CellsMoveFromTheirOldSlotWithTheChangesAnimation) {
   EXPECT_EQ(moved.pos(), to.topLeft().toPoint());
   EXPECT_EQ(grid.cell("app4")->pos(), from.topLeft().toPoint());
   // Without animation the cell jumps.
-  withoutAnimation([&] {
-    grid.store->items.mutate([](auto& items) { std::swap(items[3], items[4]); });
-  });
+  withoutAnimation(
+      [&] { grid.store->items.mutate([](auto& items) { std::swap(items[3], items[4]); }); });
   EXPECT_EQ(moved.pos(), from.topLeft().toPoint());
 }
 

@@ -25,7 +25,8 @@ std::vector<std::string> entries(const QMenu& menu) {
       result.push_back("-");
     } else if (const QMenu* sub = action->menu()) {
       std::string line = action->text().toStdString() + " >";
-      for (const QAction* inner : sub->actions()) line += " " + inner->text().toStdString();
+      for (const QAction* inner : sub->actions())
+        line += " " + inner->text().toStdString();
       result.push_back(line);
     } else {
       result.push_back(action->text().toStdString());
@@ -66,13 +67,19 @@ TEST(CellMenuTest, EntriesFollowTheKindTheFoldersAndThePages) {
   };
   const std::string twoPages = manyApps(40);
   for (const Case& c : std::vector<Case>{
-           {"a b c", "a", false,
+           {"a b c",
+            "a",
+            false,
             {"打开「a」", "以此应用新建同类文件夹...", "在访达 (Finder) 中显示", "-",
              "编辑位置 (抖动排序模式)"}},
-           {"[F1: x y] a [F2: z w]", "a", false,
+           {"[F1: x y] a [F2: z w]",
+            "a",
+            false,
             {"打开「a」", "以此应用新建同类文件夹...", "移入已有文件夹 > 移入「F1」 移入「F2」",
              "在访达 (Finder) 中显示", "-", "编辑位置 (抖动排序模式)"}},
-           {"a [F1: x y]" + twoPages, "F1", true,
+           {"a [F1: x y]" + twoPages,
+            "F1",
+            true,
             {"打开文件夹 / 重命名 / 添加应用", "解散文件夹 (还原内部应用)", "-", "完成位置编辑",
              "-", "移动到第 1 页", "移动到第 2 页"}},
        }) {
@@ -191,7 +198,9 @@ struct DropSender {
 TEST(CellDropTest, DraggingOverCellsReordersLiveHighlightsAndMerges) {
   GridFixture grid(manyApps(20));
   grid.advance(1.0);  // past the first throttle interval
-  const auto cellOf = [&](int i) -> LaunchItemCell& { return *grid.cell("app" + std::to_string(i)); };
+  const auto cellOf = [&](int i) -> LaunchItemCell& {
+    return *grid.cell("app" + std::to_string(i));
+  };
   const QSizeF size = grid.view->grid()->metrics().cell;
   const QPointF corner(4, 4);
   const QPointF centre(size.width() * 0.5, size.height() * 0.45);
@@ -267,9 +276,11 @@ TEST(CellLookTest, NamesStayInsideTheirCellsAndFoldersShowNineIcons) {
       makeApp("😀🎉🚀🌈🍕🎈🎁🎂🍩🍪 Party"), makeApp(""), makeApp("网易云音乐")};
   GridFixture grid("");
   std::map<std::string, AppItem> catalogue;
-  for (const AppItem& app : apps) catalogue.emplace(app.id, app);
+  for (const AppItem& app : apps)
+    catalogue.emplace(app.id, app);
   std::vector<AppItem> twelve;
-  for (int i = 0; i < 12; ++i) twelve.push_back(makeApp("in" + std::to_string(i)));
+  for (int i = 0; i < 12; ++i)
+    twelve.push_back(makeApp("in" + std::to_string(i)));
   auto items = slots(apps);
   items.push_back(LaunchItem::folder(LaunchFolder("F", "十二个应用", twelve)));
   grid.store->allAppsMap = catalogue;
@@ -306,8 +317,8 @@ TEST(CellLookTest, NamesStayInsideTheirCellsAndFoldersShowNineIcons) {
     asked.push_back(app.name);
     return QImage();
   });
-  EXPECT_EQ(asked, std::vector<std::string>({"in0", "in1", "in2", "in3", "in4", "in5", "in6", "in7",
-                                             "in8"}));
+  EXPECT_EQ(asked, std::vector<std::string>(
+                       {"in0", "in1", "in2", "in3", "in4", "in5", "in6", "in7", "in8"}));
   const auto frames = FolderIconPreview::miniIconFrames(90, 12);
   ASSERT_EQ(frames.size(), 9u);
   EXPECT_NEAR(frames[0].width(), (90 - 20) / 3.0, 1e-9);
