@@ -398,7 +398,7 @@ void LaunchItemCell::click() {
 
 QImage LaunchItemCell::dragPixmapImage() {
   const QImage image = iconImage();
-  if (item_.isFolder() || image.isNull()) return grab(iconFrame().toAlignedRect()).toImage();
+  if (image.isNull()) return grab(iconFrame().toAlignedRect()).toImage();
   return image;
 }
 
