@@ -6,7 +6,7 @@
 
 #include "catalogue/tilewell_store.h"
 #include "platform/qt/property_observer.h"
-#include "views/search_bar.h"
+#include "views/painted_button.h"
 #include "views/symbols/symbol_glyph.h"
 #include "views/view_style.h"
 

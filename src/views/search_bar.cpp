@@ -24,18 +24,6 @@ int up(double v) {
 
 }  // namespace
 
-PaintedButton::PaintedButton(Painter paint, QWidget* parent)
-    : QAbstractButton(parent), paint_(std::move(paint)), tracker_(this) {
-  setCursor(Qt::PointingHandCursor);
-  setFocusPolicy(Qt::NoFocus);
-}
-
-void PaintedButton::paintEvent(QPaintEvent*) {
-  QPainter painter(this);
-  painter.setRenderHint(QPainter::Antialiasing);
-  paint_(painter, QRectF(QPointF(0, 0), QSizeF(size())), tracker_.interaction());
-}
-
 SearchCapsule::SearchCapsule(TilewellStore& store, QWidget* parent)
     : QWidget(parent), store_(store) {
   field_ = new QLineEdit(this);  // owned by this widget
