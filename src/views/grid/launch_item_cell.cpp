@@ -49,7 +49,7 @@ QString folderTargetText() {
 }
 
 double labelLineHeight() {
-  return std::ceil(QFontMetricsF(uiFont(12.5, QFont::Bold)).height());
+  return std::ceil(QFontMetricsF(interfaceFont(12.5, QFont::Bold)).height());
 }
 
 }  // namespace
@@ -227,7 +227,7 @@ const QImage& LaunchItemCell::labelImage() {
   const QString key =
       QStringLiteral("%1|%2|%3|%4").arg(text).arg(frame.width()).arg(ratio).arg(folderTarget_);
   if (!label_.isNull() && key == labelKey_) return label_;
-  const QFont font = uiFont(kLabelSize, folderTarget_ ? QFont::Bold : QFont::Medium);
+  const QFont font = interfaceFont(kLabelSize, folderTarget_ ? QFont::Bold : QFont::Medium);
   const QFontMetricsF metrics(font);
   const QString shown = metrics.elidedText(text, Qt::ElideRight, frame.width());
   const QSizeF size(frame.width() + 2 * kLabelMargin, frame.height() + 2 * kLabelMargin);
