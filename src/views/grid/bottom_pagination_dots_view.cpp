@@ -21,11 +21,12 @@ void BottomPaginationDotsView::setTotalPages(int totalPages) {
   totalPages = std::max(1, totalPages);
   if (totalPages == totalPages_ && !current_.empty()) return;
   totalPages_ = totalPages;
-  current_.clear();
-  for (int i = 0; i < totalPages_; ++i) {
-    current_.push_back(std::make_unique<Animated<double>>(i == pager_.currentPage ? 1.0 : 0.0));
+  // The animator keeps watching every value it was given: values are added, never dropped.
+  while (static_cast<int>(current_.size()) < totalPages_) {
+    current_.push_back(std::make_unique<Animated<double>>(0.0));
     animator_.track(*current_.back());
   }
+  for (int i = 0; i < totalPages_; ++i) current_[i]->jump(i == pager_.currentPage ? 1.0 : 0.0);
   setVisible(totalPages_ > 1);
   resize(sizeHint());
   updateGeometry();
