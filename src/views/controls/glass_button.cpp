@@ -8,7 +8,9 @@
 namespace calyxa {
 
 GlassButton::GlassButton(Look look, std::function<void()> action, QWidget* parent)
-    : GlassControl(parent, QAccessible::Button), look_(std::move(look)), action_(std::move(action)) {
+    : GlassControl(parent, QAccessible::Button),
+      look_(std::move(look)),
+      action_(std::move(action)) {
   setAccessibleName(look_.text);
   setFont(look_.font);
 }
@@ -61,13 +63,13 @@ void GlassButton::paintEvent(QPaintEvent*) {
   // The label, centred; dimmed a little while pressed, as a plain button does.
   painter.setOpacity(isPressed() ? 0.6 : 1.0);
   const QFontMetricsF metrics(look_.font);
-  const double symbol = look_.symbol.empty()
-                            ? 0.0
-                            : (look_.symbolPoints > 0 ? look_.symbolPoints : look_.font.pixelSize());
+  const double symbol =
+      look_.symbol.empty() ? 0.0
+                           : (look_.symbolPoints > 0 ? look_.symbolPoints : look_.font.pixelSize());
   const double available = bounds.width() - 2 * look_.insetX;
   const double gap = symbol > 0 && !look_.text.isEmpty() ? look_.spacing : 0.0;
-  const QString text = metrics.elidedText(look_.text, Qt::ElideRight,
-                                          std::max(0.0, available - symbol - gap));
+  const QString text =
+      metrics.elidedText(look_.text, Qt::ElideRight, std::max(0.0, available - symbol - gap));
   const double textWidth = text.isEmpty() ? 0.0 : metrics.horizontalAdvance(text);
   const double total = symbol + gap + textWidth;
   double x = bounds.center().x() - total / 2;

@@ -20,7 +20,7 @@ class GlassButton final : public GlassControl {
  public:
   struct Look {
     QString text;
-    std::string symbol;  // none when empty
+    std::string symbol;         // none when empty
     double symbolPoints = 0.0;  // the text's size when 0
     SymbolStroke symbolWeight = SymbolStroke::regular;
     bool symbolAfterText = false;

@@ -36,7 +36,8 @@ class GlassControlAccessible final : public QAccessibleWidget {
 };
 
 QAccessibleInterface* glassControlFactory(const QString&, QObject* object) {
-  if (auto* control = qobject_cast<GlassControl*>(object)) return new GlassControlAccessible(control);
+  if (auto* control = qobject_cast<GlassControl*>(object))
+    return new GlassControlAccessible(control);
   return nullptr;
 }
 

@@ -33,9 +33,9 @@ void GlassSwitch::setOn(bool on, const Transaction& transaction) {
   const bool changed = on != on_;
   on_ = on;
   // A change without an animation of its own still slides, as a switch does.
-  const Animation animation =
-      transaction.disablesAnimations || transaction.animation.isNone() ? kKnobSpring
-                                                                       : transaction.animation;
+  const Animation animation = transaction.disablesAnimations || transaction.animation.isNone()
+                                  ? kKnobSpring
+                                  : transaction.animation;
   knob_.setTarget(on ? 1.0 : 0.0, transaction.disablesAnimations ? Animation::none() : animation,
                   animator_.now());
   animator_.wake();

@@ -139,7 +139,8 @@ void drawSymbol(QPainter& painter, std::string_view name, const QRectF& box, con
     QPainterPathStroker stroker;
     stroker.setWidth(name == "power" ? w * 1.2 : 0.1);
     stroker.setCapStyle(Qt::RoundCap);
-    const QPainterPath mark = stroker.createStroke(arc).united(bar(0.5, 0.14, 0.5, 0.5, stroker.width()));
+    const QPainterPath mark =
+        stroker.createStroke(arc).united(bar(0.5, 0.14, 0.5, 0.5, stroker.width()));
     if (name == "power") {
       fill(mark);
     } else {

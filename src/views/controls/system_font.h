@@ -14,11 +14,19 @@ inline QColor srgb(double r, double g, double b, double opacity = 1.0) {
   return QColor::fromRgbF(static_cast<float>(r), static_cast<float>(g), static_cast<float>(b),
                           static_cast<float>(opacity));
 }
-inline QColor white(double opacity) { return srgb(1, 1, 1, opacity); }
+inline QColor white(double opacity) {
+  return srgb(1, 1, 1, opacity);
+}
 
 // The named colours the views tint glass with.
-inline QColor cyanTint() { return srgb(0.0, 0.75, 1.0); }
-inline QColor greenTint() { return srgb(0.2, 0.78, 0.35); }
-inline QColor redTint() { return srgb(1.0, 0.23, 0.19); }
+inline QColor cyanTint() {
+  return srgb(0.0, 0.75, 1.0);
+}
+inline QColor greenTint() {
+  return srgb(0.2, 0.78, 0.35);
+}
+inline QColor redTint() {
+  return srgb(1.0, 0.23, 0.19);
+}
 
 }  // namespace calyxa

@@ -20,7 +20,9 @@ namespace {
 constexpr double kNameGap = 8;
 constexpr double kBadge = 18;
 
-QFont nameFont() { return systemFont(12.5, QFont::Medium); }
+QFont nameFont() {
+  return systemFont(12.5, QFont::Medium);
+}
 
 // The soft shadow under an icon, the same for all: made once.
 const QImage& iconShadow() {
@@ -124,7 +126,8 @@ const QImage& FolderAppGrid::iconImage(const AppItem& app) {
   auto found = icons_.find(app.id);
   if (found != icons_.end()) return found->second;
   const Image icon = store_.icon(app);
-  QImage image = icon.isNull() ? QImage() : renderForDisplay(icon.resized(kIcon, kIcon), devicePixelRatioF());
+  QImage image =
+      icon.isNull() ? QImage() : renderForDisplay(icon.resized(kIcon, kIcon), devicePixelRatioF());
   return icons_.emplace(app.id, std::move(image)).first->second;
 }
 
@@ -143,8 +146,8 @@ void FolderAppGrid::paintEvent(QPaintEvent* event) {
     painter.drawImage(icon.topLeft() - QPointF(12, 12) + QPointF(0, 4), iconShadow());
     const QImage& image = iconImage(apps_[i]);
     if (!image.isNull()) painter.drawImage(icon, image);
-    const QString name = metrics.elidedText(QString::fromStdString(apps_[i].name), Qt::ElideRight,
-                                            kNameWidth);
+    const QString name =
+        metrics.elidedText(QString::fromStdString(apps_[i].name), Qt::ElideRight, kNameWidth);
     const QRectF nameBox(entry.center().x() - kNameWidth / 2, icon.bottom() + kNameGap, kNameWidth,
                          metrics.height());
     painter.setPen(QColor::fromRgbF(0, 0, 0, 0.85f));
@@ -220,7 +223,9 @@ void FolderAppGrid::contextMenuEvent(QContextMenuEvent* event) {
   event->accept();
 }
 
-void FolderAppGrid::resizeEvent(QResizeEvent*) { scrollTo(offset_); }
+void FolderAppGrid::resizeEvent(QResizeEvent*) {
+  scrollTo(offset_);
+}
 
 QString FolderAppGrid::toolTipAt(const QPointF& point) const {
   const int index = entryAt(point);

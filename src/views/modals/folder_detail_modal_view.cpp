@@ -168,8 +168,8 @@ int FolderDetailModalView::layoutPanel(int width) {
   const int titleHeight = nameField_->sizeHint().height();
   nameField_->setGeometry((width - titleWidth) / 2, y, titleWidth, titleHeight);
   y += titleHeight + kSpacing;
-  const int gridHeight = static_cast<int>(
-      std::ceil(std::min(FolderAppGrid::kMaxHeight, grid_->contentHeight(inner))));
+  const int gridHeight =
+      static_cast<int>(std::ceil(std::min(FolderAppGrid::kMaxHeight, grid_->contentHeight(inner))));
   grid_->setGeometry(kInset, y, inner, gridHeight);
   y += gridHeight + kSpacing;
   int rowWidth = 0, rowHeight = 0;

@@ -17,21 +17,23 @@ constexpr double kIconSquare = 38;
 constexpr double kTrailingSpacing = 8;
 constexpr double kBadgeGap = 8;
 
-QFont titleFont() { return systemFont(13.5, QFont::DemiBold); }
-QFont descriptionFont() { return systemFont(11.5, QFont::Normal); }
+QFont titleFont() {
+  return systemFont(13.5, QFont::DemiBold);
+}
+QFont descriptionFont() {
+  return systemFont(11.5, QFont::Normal);
+}
 
 VantorelModifier rowGlass() {
-  return vantorel(GlassShape::roundedRectangle(18, GlassShape::CornerStyle::continuous),
-                  Qt::white, 0.08);
+  return vantorel(GlassShape::roundedRectangle(18, GlassShape::CornerStyle::continuous), Qt::white,
+                  0.08);
 }
 
 // The height of `text` wrapped to `width` in `font`.
 double wrappedHeight(const QString& text, const QFont& font, double width) {
   if (text.isEmpty()) return 0;
   const QFontMetricsF metrics(font);
-  return metrics
-      .boundingRect(QRectF(0, 0, std::max(1.0, width), 1e6), Qt::TextWordWrap,
-                    text)
+  return metrics.boundingRect(QRectF(0, 0, std::max(1.0, width), 1e6), Qt::TextWordWrap, text)
       .height();
 }
 
@@ -39,20 +41,26 @@ double wrappedHeight(const QString& text, const QFont& font, double width) {
 
 StatusBadge StatusBadge::permission(bool granted) {
   if (granted) {
-    return {srgb(0.2, 0.95, 0.55), "已授权", systemFont(10.5, QFont::Bold),
-            srgb(0.35, 0.98, 0.65), srgb(0.15, 0.78, 0.45, 0.22), srgb(0.3, 0.95, 0.6, 0.45)};
+    return {srgb(0.2, 0.95, 0.55),         "已授权",
+            systemFont(10.5, QFont::Bold), srgb(0.35, 0.98, 0.65),
+            srgb(0.15, 0.78, 0.45, 0.22),  srgb(0.3, 0.95, 0.6, 0.45)};
   }
-  return {srgb(1.0, 0.26, 0.26), "未授权", systemFont(10.5, QFont::DemiBold), white(0.62),
+  return {srgb(1.0, 0.26, 0.26),     "未授权",   systemFont(10.5, QFont::DemiBold), white(0.62),
           srgb(0.5, 0.5, 0.5, 0.28), white(0.16)};
 }
 
 StatusBadge StatusBadge::loginItem(bool enabled) {
   if (enabled) {
-    return {srgb(0.2, 0.95, 0.55), "已开启", systemFont(10.5, QFont::Bold),
-            srgb(0.35, 0.98, 0.65), srgb(0.15, 0.78, 0.45, 0.22), srgb(0.3, 0.95, 0.6, 0.45)};
+    return {srgb(0.2, 0.95, 0.55),         "已开启",
+            systemFont(10.5, QFont::Bold), srgb(0.35, 0.98, 0.65),
+            srgb(0.15, 0.78, 0.45, 0.22),  srgb(0.3, 0.95, 0.6, 0.45)};
   }
-  return {white(0.45), "未开启", systemFont(10.5, QFont::DemiBold), white(0.62),
-          srgb(0.5, 0.5, 0.5, 0.28), white(0.16)};
+  return {white(0.45),
+          "未开启",
+          systemFont(10.5, QFont::DemiBold),
+          white(0.62),
+          srgb(0.5, 0.5, 0.5, 0.28),
+          white(0.16)};
 }
 
 QSizeF StatusBadge::size() const {
@@ -117,18 +125,21 @@ GlassRow::Geometry GlassRow::geometryFor(int width) const {
   const double titleWidth = std::min(titleMetrics.horizontalAdvance(content_.title) + 1,
                                      std::max(0.0, textWidth - badgeSpace));
   const double lineHeight = std::max(titleMetrics.height(), badge.height());
-  const double descriptionHeight = wrappedHeight(content_.description, descriptionFont(), textWidth);
+  const double descriptionHeight =
+      wrappedHeight(content_.description, descriptionFont(), textWidth);
   const double textHeight =
       lineHeight + (descriptionHeight > 0 ? content_.textSpacing + descriptionHeight : 0);
   const double contentHeight = std::max(kIconSquare, textHeight);
   const double top = kInset + (contentHeight - textHeight) / 2;
   g.icon.moveTop(kInset + (contentHeight - kIconSquare) / 2);
   g.title = QRectF(left, top, titleWidth, lineHeight);
-  g.badge = content_.badge ? QRectF(QPointF(left + titleWidth + kBadgeGap,
-                                            top + (lineHeight - badge.height()) / 2),
-                                    badge)
-                           : QRectF();
-  g.description = QRectF(left, top + lineHeight + content_.textSpacing, textWidth, descriptionHeight);
+  g.badge =
+      content_.badge
+          ? QRectF(QPointF(left + titleWidth + kBadgeGap, top + (lineHeight - badge.height()) / 2),
+                   badge)
+          : QRectF();
+  g.description =
+      QRectF(left, top + lineHeight + content_.textSpacing, textWidth, descriptionHeight);
   return g;
 }
 
@@ -137,14 +148,16 @@ int GlassRow::heightForWidth(int width) const {
   double trailing = 0;
   for (const QWidget* control : trailing_)
     if (!control->isHidden()) trailing = std::max<double>(trailing, control->sizeHint().height());
-  const double content = std::max({g.icon.height(), g.description.isEmpty()
-                                                        ? g.title.height()
-                                                        : g.description.bottom() - g.title.top(),
-                                   trailing});
+  const double content =
+      std::max({g.icon.height(),
+                g.description.isEmpty() ? g.title.height() : g.description.bottom() - g.title.top(),
+                trailing});
   return static_cast<int>(std::ceil(content + 2 * kInset));
 }
 
-void GlassRow::resizeEvent(QResizeEvent*) { placeTrailing(); }
+void GlassRow::resizeEvent(QResizeEvent*) {
+  placeTrailing();
+}
 
 void GlassRow::placeTrailing() {
   double x = width() - kInset - trailingWidth();
@@ -184,8 +197,7 @@ void GlassRow::paintEvent(QPaintEvent*) {
     painter.setFont(descriptionFont());
     painter.setPen(white(0.66));
     painter.drawText(g.description.adjusted(0, 0, 0, 2),
-                     Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
-                     content_.description);
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, content_.description);
   }
   cache_.paintBorder(painter, glass, bounds);
 }

@@ -18,8 +18,9 @@ LaunchAtLoginSwitchRow::LaunchAtLoginSwitchRow(TilewellStore& store, QWidget* pa
       this, driver);
   switch_->setAccessibleName("开机自动启动 (登录时静默驻留)");
   addTrailing(switch_);
-  observeProperty(this, store_.isLaunchAtLoginEnabled,
-                  [this](bool enabled, const Transaction& transaction) { display(enabled, transaction); });
+  observeProperty(
+      this, store_.isLaunchAtLoginEnabled,
+      [this](bool enabled, const Transaction& transaction) { display(enabled, transaction); });
   display(store_.isLaunchAtLoginEnabled, Transaction{Animation::none(), true});
 }
 

@@ -101,14 +101,16 @@ void ModalLayer::relayout() {
   const int height = layoutPanel(static_cast<int>(style_.panelWidth));
   const QSize size(static_cast<int>(style_.panelWidth), height);
   const QRect area = rect();
-  panel_->setGeometry(QRect(QPoint(area.center().x() - size.width() / 2 + 1,
-                                   area.center().y() - size.height() / 2 + 1),
-                            size));
+  panel_->setGeometry(QRect(
+      QPoint(area.center().x() - size.width() / 2 + 1, area.center().y() - size.height() / 2 + 1),
+      size));
   shadow_ = QImage();
   update();
 }
 
-void ModalLayer::resizeEvent(QResizeEvent*) { relayout(); }
+void ModalLayer::resizeEvent(QResizeEvent*) {
+  relayout();
+}
 
 const QImage& ModalLayer::shadow() {
   const qreal ratio = devicePixelRatioF();

@@ -49,8 +49,12 @@ GlassButton::Look rowButtonLook(const QString& text, bool granted) {
   return look;
 }
 
-QFont titleFont() { return systemFont(21, QFont::Bold); }
-QFont subtitleFont() { return systemFont(12.5, QFont::Medium); }
+QFont titleFont() {
+  return systemFont(21, QFont::Bold);
+}
+QFont subtitleFont() {
+  return systemFont(12.5, QFont::Medium);
+}
 const QString kSubtitle = "首次使用请确认以下两项系统权限，以获得完整的全屏启动台体验";
 
 // The login name as a shell word the user can paste; the variable where the name would need
@@ -89,8 +93,9 @@ class InputGroupHint final : public QWidget {
 
   int heightForWidth(int width) const override {
     const double textWidth = width - 2 * 14;
-    const QRectF text = QFontMetricsF(systemFont(11.5))
-                            .boundingRect(QRectF(0, 0, textWidth, 1e6), Qt::TextWordWrap, this->text());
+    const QRectF text =
+        QFontMetricsF(systemFont(11.5))
+            .boundingRect(QRectF(0, 0, textWidth, 1e6), Qt::TextWordWrap, this->text());
     return static_cast<int>(std::ceil(14 + text.height() + 8 + commandHeight() + 14));
   }
 
@@ -122,9 +127,9 @@ class InputGroupHint final : public QWidget {
     mono.setPixelSize(12);
     painter.setFont(mono);
     painter.setPen(srgb(0.55, 0.88, 1.0));
-    painter.drawText(commandBox.adjusted(10, 0, -10, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                     QFontMetricsF(mono).elidedText(command(), Qt::ElideRight,
-                                                    commandBox.width() - 20));
+    painter.drawText(
+        commandBox.adjusted(10, 0, -10, 0), Qt::AlignLeft | Qt::AlignVCenter,
+        QFontMetricsF(mono).elidedText(command(), Qt::ElideRight, commandBox.width() - 20));
     cache_.paintBorder(painter, glass, bounds);
   }
 
@@ -134,8 +139,7 @@ class InputGroupHint final : public QWidget {
   VantorelCache cache_;
 };
 
-OnboardingModalView::OnboardingModalView(TilewellStore& store, QWidget* parent,
-                                         FrameDriver& driver)
+OnboardingModalView::OnboardingModalView(TilewellStore& store, QWidget* parent, FrameDriver& driver)
     : ModalLayer(onboardingStyle(), parent, driver), store_(store) {
   QWidget* content = &panel();
   panel().paintContent = [this](QPainter& painter) { paintHeader(painter); };
@@ -143,12 +147,13 @@ OnboardingModalView::OnboardingModalView(TilewellStore& store, QWidget* parent,
   folderRow_ = new GlassRow(content);
   folderRow_->setToolTip(
       "即启动台扫描读取的应用程序目录；点击「去授权」可选择一个应用程序文件夹加入扫描。");
-  folderButton_ = new GlassButton(rowButtonLook("去授权", false),
-                                  [this] { store_.authorizeApplicationsFolder(); }, folderRow_);
+  folderButton_ = new GlassButton(
+      rowButtonLook("去授权", false), [this] { store_.authorizeApplicationsFolder(); }, folderRow_);
   folderRow_->addTrailing(folderButton_);
 
   gestureRow_ = new GlassRow(content);
-  gestureRow_->setToolTip("即读取触控板与键盘输入设备（/dev/input）的权限，需要当前用户属于 input 用户组。");
+  gestureRow_->setToolTip(
+      "即读取触控板与键盘输入设备（/dev/input）的权限，需要当前用户属于 input 用户组。");
   gestureButton_ = new GlassButton(
       rowButtonLook("开启权限", false),
       [this] {
@@ -166,8 +171,8 @@ OnboardingModalView::OnboardingModalView(TilewellStore& store, QWidget* parent,
   confirmedLook.textColor = white(0.65);
   confirmedLook.insetX = 2;
   confirmedLook.insetY = 4;
-  confirmedButton_ = new GlassButton(confirmedLook,
-                                     [this] { store_.markGesturePermissionConfirmed(); }, gestureRow_);
+  confirmedButton_ = new GlassButton(
+      confirmedLook, [this] { store_.markGesturePermissionConfirmed(); }, gestureRow_);
   gestureRow_->addTrailing(gestureButton_);
   gestureRow_->addTrailing(confirmedButton_);
 
@@ -185,15 +190,18 @@ OnboardingModalView::OnboardingModalView(TilewellStore& store, QWidget* parent,
   enterLook.symbolAfterText = true;
   enterLook.glass = vantorel(GlassShape::roundedRectangle(14, GlassShape::CornerStyle::continuous),
                              cyanTint(), 0.24, true, 1.1);
-  enterButton_ = new GlassButton(enterLook, [this] { store_.completeOnboarding(); }, content);
+  enterButton_ = new GlassButton(
+      enterLook, [this] { store_.completeOnboarding(); }, content);
 
   // Clicks on the dimming layer are swallowed: onboarding ends only with its button.
   onDimmingClick = {};
 
   refreshRows();
-  for (Published<bool>* flag : {&store_.hasGrantedFolderAccess, &store_.hasGrantedGesturePermission})
+  for (Published<bool>* flag :
+       {&store_.hasGrantedFolderAccess, &store_.hasGrantedGesturePermission})
     observeProperty(this, *flag, [this](bool, const Transaction&) { refreshRows(); });
-  observeProperty(this, store_.allAppsMap, [this](const auto&, const Transaction&) { refreshRows(); });
+  observeProperty(this, store_.allAppsMap,
+                  [this](const auto&, const Transaction&) { refreshRows(); });
   observeProperty(this, store_.showOnboarding, [this](bool shown, const Transaction& transaction) {
     if (shown == isPresented()) return;
     if (shown) {
@@ -210,8 +218,12 @@ OnboardingModalView::OnboardingModalView(TilewellStore& store, QWidget* parent,
   }
 }
 
-bool OnboardingModalView::showsInputGroupHint() const { return !hint_->isHidden(); }
-QString OnboardingModalView::inputGroupCommand() const { return InputGroupHint::command(); }
+bool OnboardingModalView::showsInputGroupHint() const {
+  return !hint_->isHidden();
+}
+QString OnboardingModalView::inputGroupCommand() const {
+  return InputGroupHint::command();
+}
 
 void OnboardingModalView::refreshRows() {
   const bool folder = store_.hasGrantedFolderAccess;
@@ -224,9 +236,10 @@ void OnboardingModalView::refreshRows() {
                               .arg(store_.totalAppsCount()),
                           4});
   folderButton_->setLook(rowButtonLook(folder ? "已授权" : "去授权", folder));
-  gestureRow_->setContent({"hand.pinch.fill", 21, gesture ? grantedGreen : white(0.65),
-                           "四指收拢手势权限 (辅助功能 / 输入监控)", StatusBadge::permission(gesture),
-                           "用于全局监听触控板四指收拢与张开手势，随时随地呼出或关闭全屏启动台。", 4});
+  gestureRow_->setContent(
+      {"hand.pinch.fill", 21, gesture ? grantedGreen : white(0.65),
+       "四指收拢手势权限 (辅助功能 / 输入监控)", StatusBadge::permission(gesture),
+       "用于全局监听触控板四指收拢与张开手势，随时随地呼出或关闭全屏启动台。", 4});
   gestureButton_->setLook(rowButtonLook(gesture ? "已开启" : "开启权限", gesture));
   confirmedButton_->setVisible(!gesture);
   if (gesture) hint_->hide();
@@ -266,8 +279,9 @@ void OnboardingModalView::paintHeader(QPainter& painter) {
   double y = kInset;
   // The symbol filled with its gradient: drawn as a mask, then the gradient kept inside it.
   const qreal ratio = painter.device()->devicePixelRatioF();
-  QImage symbol(QSize(static_cast<int>(kHeaderSymbol * ratio), static_cast<int>(kHeaderSymbol * ratio)),
-                QImage::Format_ARGB32_Premultiplied);
+  QImage symbol(
+      QSize(static_cast<int>(kHeaderSymbol * ratio), static_cast<int>(kHeaderSymbol * ratio)),
+      QImage::Format_ARGB32_Premultiplied);
   symbol.setDevicePixelRatio(ratio);
   symbol.fill(Qt::transparent);
   {

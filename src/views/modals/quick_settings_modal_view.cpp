@@ -58,7 +58,8 @@ QuickSettingsModalView::QuickSettingsModalView(TilewellStore& store, QWidget* pa
   closeLook.textColor = white(0.75);
   closeLook.insetX = closeLook.insetY = 8.5;
   closeLook.roundFill = white(0.1);
-  closeButton_ = new GlassButton(closeLook, [this] { close(); }, content);
+  closeButton_ = new GlassButton(
+      closeLook, [this] { close(); }, content);
   closeButton_->setAccessibleName("关闭");
   closeButton_->setFixedSize(28, 28);
 
@@ -104,14 +105,16 @@ QuickSettingsModalView::QuickSettingsModalView(TilewellStore& store, QWidget* pa
   doneLook.font = systemFont(13.5, QFont::Bold);
   doneLook.glass = vantorel(GlassShape::roundedRectangle(13, GlassShape::CornerStyle::continuous),
                             cyanTint(), 0.22, true, 1.0);
-  doneButton_ = new GlassButton(doneLook, [this] { close(); }, content);
+  doneButton_ = new GlassButton(
+      doneLook, [this] { close(); }, content);
 
   onDimmingClick = [this] { close(); };
   observeProperty(this, store_.showSettings, [this](bool shown, const Transaction& transaction) {
     if (shown != isPresented()) setPresented(shown, transaction);
   });
-  observeProperty(this, store_.isEditingPositions,
-                  [this](bool on, const Transaction& transaction) { showEditing(on, transaction); });
+  observeProperty(this, store_.isEditingPositions, [this](bool on, const Transaction& transaction) {
+    showEditing(on, transaction);
+  });
   observeProperty(this, store_.allAppsMap,
                   [this](const auto&, const Transaction&) { panel().update(); });
   showEditing(store_.isEditingPositions, Transaction{Animation::none(), true});
@@ -175,9 +178,10 @@ void QuickSettingsModalView::paintHeader(QPainter& painter) {
                    Qt::AlignLeft | Qt::AlignVCenter, "Calyxa Grid 设置");
   painter.setFont(detail);
   painter.setPen(white(0.62));
-  painter.drawText(QRectF(textLeft, y + titleMetrics.height() + 2, textWidth, detailMetrics.height()),
-                   Qt::AlignLeft | Qt::AlignVCenter,
-                   detailMetrics.elidedText(subtitle(), Qt::ElideRight, textWidth));
+  painter.drawText(
+      QRectF(textLeft, y + titleMetrics.height() + 2, textWidth, detailMetrics.height()),
+      Qt::AlignLeft | Qt::AlignVCenter,
+      detailMetrics.elidedText(subtitle(), Qt::ElideRight, textWidth));
 }
 
 }  // namespace calyxa
