@@ -4,8 +4,11 @@
 
 namespace calyxa {
 
-ModalSlot::ModalSlot(QWidget* host, FrameDriver& driver)
-    : host_(host), driver_(driver), frames_(driver, [this](double now) { return onFrame(now); }) {}
+ModalSlot::ModalSlot(QWidget* host, FrameDriver& driver, double hiddenScale)
+    : host_(host),
+      driver_(driver),
+      hiddenScale_(hiddenScale),
+      frames_(driver, [this](double now) { return onFrame(now); }) {}
 
 ModalSlot::~ModalSlot() = default;
 
@@ -24,7 +27,7 @@ void ModalSlot::setPresent(bool present, const Transaction& transaction, const Q
   if (present && !widget_ && factory_) {
     widget_ = factory_(host_);
     if (widget_) {
-      effect_ = new PresentationEffect(0.95, 0.0, widget_);  // owned by the modal
+      effect_ = new PresentationEffect(hiddenScale_, 0.0, widget_);  // owned by the modal
       effect_->setPresence(0.0);
       widget_->setGraphicsEffect(effect_);
       widget_->setGeometry(area_);

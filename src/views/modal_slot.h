@@ -18,7 +18,8 @@ class ModalSlot {
  public:
   using Factory = std::function<QWidget*(QWidget* parent)>;
 
-  ModalSlot(QWidget* host, FrameDriver& driver);
+  // `hiddenScale`: the modal's scale as it starts to come and when it has gone.
+  ModalSlot(QWidget* host, FrameDriver& driver, double hiddenScale = 0.95);
   ~ModalSlot();
   ModalSlot(const ModalSlot&) = delete;
   ModalSlot& operator=(const ModalSlot&) = delete;
@@ -35,6 +36,7 @@ class ModalSlot {
 
   QWidget* host_;
   FrameDriver& driver_;
+  double hiddenScale_;
   Factory factory_;
   QPointer<QWidget> widget_;
   QPointer<PresentationEffect> effect_;

@@ -10,6 +10,7 @@
 #include "support/test_platform.h"
 #include "views/animation/frame_driver.h"
 #include "views/effects/vitrel_ambient_backdrop.h"
+#include "views/icon_raster_cache.h"
 
 namespace calyxa::testing {
 
@@ -39,6 +40,8 @@ struct ModalHarness {
 
   // The window as drawn, written to renders/<name>.png.
   QImage snapshot(const std::string& name) {
+    IconRasterCache::shared().waitUntilIdle();
+    QApplication::processEvents();
     QImage image(host.size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::black);
     host.render(&image);

@@ -1,5 +1,6 @@
 #include "views/controls/glass_button.h"
 
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
@@ -32,7 +33,8 @@ QSize GlassButton::sizeHint() const {
   double width = look_.text.isEmpty() ? 0.0 : metrics.horizontalAdvance(look_.text);
   double height = metrics.height();
   if (!look_.symbol.empty()) {
-    const double symbol = look_.symbolPoints > 0 ? look_.symbolPoints : look_.font.pixelSize();
+    const double symbol =
+        look_.symbolPoints > 0 ? look_.symbolPoints : QFontInfo(look_.font).pixelSize();
     width += symbol + (look_.text.isEmpty() ? 0.0 : look_.spacing);
     height = std::max(height, symbol);
   }
@@ -64,8 +66,9 @@ void GlassButton::paintEvent(QPaintEvent*) {
   painter.setOpacity(isPressed() ? 0.6 : 1.0);
   const QFontMetricsF metrics(look_.font);
   const double symbol =
-      look_.symbol.empty() ? 0.0
-                           : (look_.symbolPoints > 0 ? look_.symbolPoints : look_.font.pixelSize());
+      look_.symbol.empty()
+          ? 0.0
+          : (look_.symbolPoints > 0 ? look_.symbolPoints : QFontInfo(look_.font).pixelSize());
   const double available = bounds.width() - 2 * look_.insetX;
   const double gap = symbol > 0 && !look_.text.isEmpty() ? look_.spacing : 0.0;
   const QString text =
@@ -75,8 +78,8 @@ void GlassButton::paintEvent(QPaintEvent*) {
   double x = bounds.center().x() - total / 2;
   const double centreY = bounds.center().y();
   const auto drawIcon = [&] {
-    drawSymbol(painter, look_.symbol, QRectF(x, centreY - symbol / 2, symbol, symbol),
-               look_.textColor, look_.symbolWeight);
+    paintSymbol(painter, look_.symbol, QRectF(x, centreY - symbol / 2, symbol, symbol),
+                look_.textColor, look_.symbolWeight);
     x += symbol + gap;
   };
   if (symbol > 0 && !look_.symbolAfterText) drawIcon();

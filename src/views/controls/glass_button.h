@@ -7,9 +7,9 @@
 #include <string>
 
 #include "views/controls/glass_control.h"
-#include "views/controls/symbol.h"
 #include "views/effects/glass_pointer_tracker.h"
 #include "views/effects/vantorel_modifier.h"
+#include "views/symbols/symbol_glyph.h"
 
 namespace calyxa {
 
@@ -22,7 +22,7 @@ class GlassButton final : public GlassControl {
     QString text;
     std::string symbol;         // none when empty
     double symbolPoints = 0.0;  // the text's size when 0
-    SymbolStroke symbolWeight = SymbolStroke::regular;
+    SymbolWeight symbolWeight = SymbolWeight::regular;
     bool symbolAfterText = false;
     QFont font;
     QColor textColor = Qt::white;

@@ -96,14 +96,14 @@ void GlassTextField::paintEvent(QPaintEvent*) {
   const double centreY = bounds.center().y();
   if (!look_.leadingSymbol.empty()) {
     const double s = look_.leadingPoints;
-    drawSymbol(painter, look_.leadingSymbol, QRectF(look_.insetX, centreY - s / 2, s, s),
-               look_.leadingColor);
+    paintSymbol(painter, look_.leadingSymbol, QRectF(look_.insetX, centreY - s / 2, s, s),
+                look_.leadingColor);
   }
   if (!look_.trailingSymbol.empty()) {
     const double s = look_.trailingPoints;
-    drawSymbol(painter, look_.trailingSymbol,
-               QRectF(bounds.right() - look_.insetX - s, centreY - s / 2, s, s),
-               look_.trailingColor, SymbolStroke::semibold);
+    paintSymbol(painter, look_.trailingSymbol,
+                QRectF(bounds.right() - look_.insetX - s, centreY - s / 2, s, s),
+                look_.trailingColor, SymbolWeight::semibold);
   }
   cache_.paintBorder(painter, modifier, bounds);
 }

@@ -5,9 +5,9 @@
 #include <functional>
 #include <string>
 
-#include "views/controls/symbol.h"
 #include "views/effects/glass_pointer_tracker.h"
 #include "views/effects/vantorel_modifier.h"
+#include "views/symbols/symbol_glyph.h"
 
 namespace calyxa {
 

@@ -3,22 +3,15 @@
 #include <QColor>
 #include <QFont>
 
+#include "views/view_style.h"
+
 namespace calyxa {
 
-// The interface's font at `points` (device-independent pixels, as the views measure everything)
-// in `weight`: a CJK sans-serif, since most of the texts are Chinese.
+// The modals' font at `points` (layout points, logical pixels) in `weight`: a CJK sans-serif
+// first, whose Latin letters match its Chinese, so that mixed titles read as one face.
 QFont systemFont(double points, QFont::Weight weight = QFont::Normal);
 
-// An sRGB colour from components 0 to 1.
-inline QColor srgb(double r, double g, double b, double opacity = 1.0) {
-  return QColor::fromRgbF(static_cast<float>(r), static_cast<float>(g), static_cast<float>(b),
-                          static_cast<float>(opacity));
-}
-inline QColor white(double opacity) {
-  return srgb(1, 1, 1, opacity);
-}
-
-// The named colours the views tint glass with.
+// The named colours the modals tint glass with.
 inline QColor cyanTint() {
   return srgb(0.0, 0.75, 1.0);
 }

@@ -9,10 +9,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/qt/qt_image.h"
-#include "views/controls/symbol.h"
 #include "views/controls/system_font.h"
 #include "views/effects/desktop_snapshot.h"
+#include "views/icon_raster_cache.h"
+#include "views/symbols/symbol_glyph.h"
 
 namespace calyxa {
 namespace {
@@ -44,7 +44,7 @@ QIcon symbolIcon(std::string_view name) {
   QImage image(QSize(32, 32), QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
   QPainter p(&image);
-  drawSymbol(p, name, QRectF(2, 2, 28, 28), Qt::white);
+  paintSymbol(p, name, QRectF(2, 2, 28, 28), Qt::white);
   p.end();
   return QIcon(QPixmap::fromImage(image));
 }
@@ -122,13 +122,14 @@ int FolderAppGrid::entryAt(const QPointF& point) const {
   return -1;
 }
 
-const QImage& FolderAppGrid::iconImage(const AppItem& app) {
-  auto found = icons_.find(app.id);
-  if (found != icons_.end()) return found->second;
+QImage FolderAppGrid::iconImage(const AppItem& app) {
   const Image icon = store_.icon(app);
-  QImage image =
-      icon.isNull() ? QImage() : renderForDisplay(icon.resized(kIcon, kIcon), devicePixelRatioF());
-  return icons_.emplace(app.id, std::move(image)).first->second;
+  if (icon.isNull()) return {};
+  const int pixels = static_cast<int>(std::ceil(kIcon * devicePixelRatioF()));
+  // Not decoded yet: the entry shows no icon for a frame or two, then repaints.
+  QImage image = IconRasterCache::shared().image(icon, pixels, this, [this] { update(); });
+  image.setDevicePixelRatio(devicePixelRatioF());
+  return image;
 }
 
 void FolderAppGrid::paintEvent(QPaintEvent* event) {
@@ -144,7 +145,7 @@ void FolderAppGrid::paintEvent(QPaintEvent* event) {
     if (!entry.adjusted(-10, -12, 10, 12).intersects(QRectF(event->rect()))) continue;
     const QRectF icon(entry.center().x() - kIcon / 2, entry.top(), kIcon, kIcon);
     painter.drawImage(icon.topLeft() - QPointF(12, 12) + QPointF(0, 4), iconShadow());
-    const QImage& image = iconImage(apps_[i]);
+    const QImage image = iconImage(apps_[i]);
     if (!image.isNull()) painter.drawImage(icon, image);
     const QString name =
         metrics.elidedText(QString::fromStdString(apps_[i].name), Qt::ElideRight, kNameWidth);
@@ -155,13 +156,7 @@ void FolderAppGrid::paintEvent(QPaintEvent* event) {
     painter.setPen(Qt::white);
     painter.drawText(nameBox, Qt::AlignHCenter | Qt::AlignVCenter, name);
 
-    const QRectF badge = badgeRect(i);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(srgb(1.0, 0.23, 0.19, 0.85));
-    painter.drawEllipse(badge.adjusted(1, 1, -1, -1));
-    painter.setPen(QPen(Qt::white, 2.0, Qt::SolidLine, Qt::RoundCap));
-    painter.drawLine(QPointF(badge.left() + 5, badge.center().y()),
-                     QPointF(badge.right() - 5, badge.center().y()));
+    paintSymbol(painter, "minus.circle.fill", badgeRect(i), Qt::white, srgb(1.0, 0.23, 0.19, 0.85));
   }
   // The scroll indicator, while there is more than fits.
   if (maxScrollOffset() > 0) {

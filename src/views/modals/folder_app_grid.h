@@ -54,14 +54,13 @@ class FolderAppGrid final : public QWidget {
  private:
   double columnWidth() const;
   double entryHeight() const;
-  const QImage& iconImage(const AppItem& app);
+  QImage iconImage(const AppItem& app);
 
   TilewellStore& store_;
   std::vector<AppItem> apps_;
   double offset_ = 0;
   int pressed_ = -1;
   bool pressedBadge_ = false;
-  std::unordered_map<std::string, QImage> icons_;
 };
 
 // The dark menu style of the overlay's menus.

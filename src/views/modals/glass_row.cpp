@@ -5,8 +5,8 @@
 #include <QTextLayout>
 #include <cmath>
 
-#include "views/controls/symbol.h"
 #include "views/controls/system_font.h"
+#include "views/symbols/symbol_glyph.h"
 
 namespace calyxa {
 namespace {
@@ -184,8 +184,8 @@ void GlassRow::paintEvent(QPaintEvent*) {
   painter.setBrush(white(0.08));
   painter.drawRoundedRect(g.icon, 10, 10);
   const double s = content_.symbolPoints;
-  drawSymbol(painter, content_.symbol,
-             QRectF(g.icon.center() - QPointF(s / 2, s / 2), QSizeF(s, s)), content_.symbolColor);
+  paintSymbol(painter, content_.symbol,
+              QRectF(g.icon.center() - QPointF(s / 2, s / 2), QSizeF(s, s)), content_.symbolColor);
 
   painter.setFont(titleFont());
   painter.setPen(Qt::white);

@@ -68,9 +68,21 @@ ModalLayer::ModalLayer(ModalStyle style, QWidget* parent, FrameDriver& driver)
   hide();
 }
 
+void ModalLayer::presentInHost() {
+  hosted_ = true;
+  presence_.jump(1.0);
+  transition_->setEnabled(false);
+  update();
+}
+
 void ModalLayer::setPresented(bool presented, const Transaction& transaction) {
   const double now = animator_.now();
   presented_ = presented;
+  if (hosted_) {
+    setAttribute(Qt::WA_TransparentForMouseEvents, !presented);
+    if (presented) relayout();
+    return;
+  }
   presence_.setTarget(presented ? 1.0 : 0.0, transaction, now);
   setAttribute(Qt::WA_TransparentForMouseEvents, !presented);
   if (presented) {

@@ -49,6 +49,9 @@ class ModalLayer : public QWidget {
 
   // Shows or hides the modal with the transaction's animation.
   void setPresented(bool presented, const Transaction& transaction);
+  // The overlay's place for the modal fades and scales it, places it and removes it when it is
+  // gone: the modal then stays drawn in full and only stops taking clicks when dismissed.
+  void presentInHost();
   bool isPresented() const { return presented_; }
   // 0 gone, 1 fully shown.
   double presence() const { return presence_.value(animator_.now()); }
@@ -80,6 +83,7 @@ class ModalLayer : public QWidget {
   ModalPanel* panel_;
   Transition* transition_;
   bool presented_ = false;
+  bool hosted_ = false;
   Animated<double> presence_{0.0};
   ViewAnimator animator_;
   QImage shadow_;

@@ -12,8 +12,8 @@
 #include <cmath>
 
 #include "platform/qt/property_observer.h"
-#include "views/controls/symbol.h"
 #include "views/controls/system_font.h"
+#include "views/symbols/symbol_glyph.h"
 
 namespace calyxa {
 
@@ -186,7 +186,7 @@ OnboardingModalView::OnboardingModalView(TilewellStore& store, QWidget* parent, 
   enterLook.font = systemFont(14, QFont::Bold);
   enterLook.symbol = "arrow.right";
   enterLook.symbolPoints = 12.5;
-  enterLook.symbolWeight = SymbolStroke::bold;
+  enterLook.symbolWeight = SymbolWeight::bold;
   enterLook.symbolAfterText = true;
   enterLook.glass = vantorel(GlassShape::roundedRectangle(14, GlassShape::CornerStyle::continuous),
                              cyanTint(), 0.24, true, 1.1);
@@ -286,7 +286,7 @@ void OnboardingModalView::paintHeader(QPainter& painter) {
   symbol.fill(Qt::transparent);
   {
     QPainter mask(&symbol);
-    drawSymbol(mask, "sparkles.rectangle.stack.fill", QRectF(2, 2, 40, 40), Qt::white);
+    paintSymbol(mask, "sparkles.rectangle.stack.fill", QRectF(2, 2, 40, 40), Qt::white);
     mask.setCompositionMode(QPainter::CompositionMode_SourceIn);
     QLinearGradient gradient(QPointF(2, 2), QPointF(42, 42));
     gradient.setColorAt(0, srgb(0.45, 0.85, 1.0));

@@ -5,8 +5,8 @@
 #include <QPainter>
 
 #include "platform/qt/property_observer.h"
-#include "views/controls/symbol.h"
 #include "views/controls/system_font.h"
+#include "views/symbols/symbol_glyph.h"
 
 namespace calyxa {
 namespace {
@@ -53,7 +53,7 @@ QuickSettingsModalView::QuickSettingsModalView(TilewellStore& store, QWidget* pa
   GlassButton::Look closeLook;
   closeLook.symbol = "xmark";
   closeLook.symbolPoints = 11;
-  closeLook.symbolWeight = SymbolStroke::bold;
+  closeLook.symbolWeight = SymbolWeight::bold;
   closeLook.font = systemFont(12, QFont::Bold);
   closeLook.textColor = white(0.75);
   closeLook.insetX = closeLook.insetY = 8.5;
@@ -163,8 +163,8 @@ int QuickSettingsModalView::layoutPanel(int width) {
 
 void QuickSettingsModalView::paintHeader(QPainter& painter) {
   const double top = kInset;
-  drawSymbol(painter, "gearshape.2.fill", QRectF(kInset, top + (kHeaderHeight - 22) / 2.0, 22, 22),
-             srgb(0.45, 0.85, 1.0));
+  paintSymbol(painter, "gearshape.2.fill", QRectF(kInset, top + (kHeaderHeight - 22) / 2.0, 22, 22),
+              srgb(0.45, 0.85, 1.0));
   const double textLeft = kInset + 22 + 10;
   const double textWidth = panel().width() - kInset - 28 - 10 - textLeft;
   const QFont title = systemFont(18, QFont::Bold);
