@@ -68,6 +68,9 @@ FolderAppGrid::FolderAppGrid(TilewellStore& store, QWidget* parent)
 
 void FolderAppGrid::setApps(std::vector<AppItem> apps) {
   apps_ = std::move(apps);
+  // Decoding starts now, so the icons are ready, or nearly, by the first paint.
+  for (const AppItem& app : apps_)
+    iconImage(app);
   scrollTo(offset_);
   update();
 }

@@ -46,6 +46,9 @@ void ModalPanel::paintEvent(QPaintEvent*) {
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setRenderHint(QPainter::TextAntialiasing);
   const QRectF bounds(rect());
+  // The glass samples nothing behind it, and behind a modal lies the busy grid: a frosted
+  // backing keeps the panel's text readable, as a blur material would.
+  painter.fillPath(glass_.shape.path(bounds), QColor::fromRgbF(0.07f, 0.09f, 0.13f, 0.85f));
   cache_.paintBackground(painter, glass_, bounds);
   if (paintContent) {
     painter.save();

@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "modal_harness.h"
+#include "views/modals/folder_detail_modal_view.h"
+#include "views/modals/onboarding_modal_view.h"
+#include "views/modals/overlay_modals.h"
+#include "views/modals/quick_settings_modal_view.h"
+#include "views/presentation_effect.h"
+#include "views/tilewell_view.h"
+
+namespace calyxa {
+namespace {
+
+double brightness(const QImage& image, QPoint at) {
+  const QRgb c = image.pixel(at);
+  return (0.2126 * qRed(c) + 0.7152 * qGreen(c) + 0.0722 * qBlue(c)) / 255;
+}
+
+TEST(OverlayModalsTest, ModalsStackOverTheGridWithTheirTransitionsAndDimIt) {
+  auto apps = testing::numberedApps(12);
+  auto items = testing::slots({apps.begin(), apps.begin() + 10});
+  items.push_back(LaunchItem::folder(LaunchFolder("F-1", "工具", {apps[10], apps[11]})));
+  testing::ModalHarness h(items);
+  h->showOnboarding = true;  // a first run: shown as soon as the view has its modals
+  TilewellView view(
+      *h, [] {}, &h.host, h.driver);
+  view.setGeometry(h.host.rect());
+  view.show();
+  withoutAnimation([&] { h->isPresented = true; });
+  installOverlayModals(view, *h, h.driver, [] {});
+  ASSERT_NE(view.onboardingModal(), nullptr);
+  EXPECT_NE(dynamic_cast<OnboardingModalView*>(view.onboardingModal()), nullptr);
+  h->completeOnboarding();
+  h.settle();
+  EXPECT_EQ(view.onboardingModal(), nullptr) << "gone once faded out";
+
+  const QImage bare = h.snapshot("overlay_without_modal");
+  withAnimation(Animation::spring(0.28, 0.95), [&] { h->activeFolder = *items.back().asFolder(); });
+  withAnimation(Animation::spring(0.26, 1.0), [&] { h->showSettings = true; });
+  auto* folder = dynamic_cast<FolderDetailModalView*>(view.folderModal());
+  auto* settings = dynamic_cast<QuickSettingsModalView*>(view.settingsModal());
+  ASSERT_TRUE(folder && settings);
+  // Mid-way the settings panel fades in from 0.95; the folder only fades.
+  h.platform.scheduler->advance(0.06);
+  const auto* effect = dynamic_cast<PresentationEffect*>(settings->graphicsEffect());
+  ASSERT_NE(effect, nullptr);
+  EXPECT_GT(effect->presence(), 0.0);
+  EXPECT_LT(effect->presence(), 1.0);
+  EXPECT_LT(effect->scale(), 1.0);
+  EXPECT_EQ(dynamic_cast<PresentationEffect*>(folder->graphicsEffect())->scale(), 1.0);
+  h.settle();
+
+  // Settings over the folder over the grid; a click beside the panels closes settings only.
+  const QList<QObject*> order = view.children();
+  EXPECT_LT(order.indexOf(folder), order.indexOf(settings));
+  const QImage both = h.snapshot("overlay_folder_and_settings");
+  const QPoint corner(30, 450);
+  EXPECT_LT(brightness(both, corner), brightness(bare, corner) * 0.6 + 0.01) << "dimmed";
+  QTest::mouseClick(settings, Qt::LeftButton, {}, QPoint(30, 450));
+  EXPECT_FALSE(h->showSettings);
+  EXPECT_TRUE(h->activeFolder.get());
+  h.settle();
+  EXPECT_EQ(view.settingsModal(), nullptr);
+  QTest::mouseClick(view.folderModal(), Qt::LeftButton, {}, QPoint(30, 450));
+  EXPECT_FALSE(h->activeFolder.get());
+}
+
+}  // namespace
+}  // namespace calyxa
