@@ -2,14 +2,19 @@
 
 #include <QBuffer>
 #include <QImageReader>
+#include <QLoggingCategory>
 #include <QPainter>
 #include <algorithm>
+#include <atomic>
 #include <cctype>
+#include <mutex>
+#include <set>
 #include <string>
 
 #include "platform/posix/bundle_info.h"
 #include "platform/posix/file_io.h"
 #include "platform/qt/icns_directory.h"
+#include "platform/qt/jpeg2000_image.h"
 
 namespace calyxa {
 namespace {
@@ -47,14 +52,45 @@ QImage decodeWhole(const QByteArray& bytes, const QByteArray& format) {
   return image;
 }
 
+// Types whose payload is only ever a PNG or a JPEG 2000 picture.
+bool holdsOnlyCompressedPictures(const std::string& type) {
+  static const std::set<std::string> types = {"ic07", "ic08", "ic09", "ic10", "ic11",
+                                              "ic12", "ic13", "ic14", "icp6"};
+  return types.contains(type);
+}
+
+// JPEG 2000 goes to OpenJPEG (Qt has no decoder for it here, and would say so on the terminal
+// for every icon), PNG to Qt's PNG reader, the old run-length formats to Qt's .icns reader.
+QImage decodeIcnsEntry(const QByteArray& bytes, const IcnsEntry& entry, int edge) {
+  const QByteArray payload =
+      QByteArray::fromRawData(bytes.constData() + entry.offset, entry.length);
+  if (isJpeg2000(payload)) return decodeJpeg2000(payload, edge, kMaxIconEdge);
+  if (payload.startsWith("\x89PNG\r\n\x1a\n")) return decodeWhole(payload, "png");
+  if (holdsOnlyCompressedPictures(entry.type)) return {};
+  return decodeWhole(singleIconIcns(bytes, entry), "icns");
+}
+
 QImage decodeIcns(const QByteArray& bytes, int edge) {
   const auto directory = readIcnsDirectory(bytes);
   if (!directory) return {};
   for (const IcnsEntry& entry : icnsEntriesByPreference(*directory, edge, kMaxIconEdge)) {
-    QImage image = decodeWhole(singleIconIcns(bytes, entry), "icns");
+    QImage image = decodeIcnsEntry(bytes, entry, edge);
     if (!image.isNull()) return image;
   }
   return {};
+}
+
+// Icons of other programs are often slightly off (odd colour profiles, stray chunks) and Qt's
+// image readers say so on the terminal for each one; the user can do nothing about it. The
+// rules in force still decide every other category.
+std::atomic<QLoggingCategory::CategoryFilter> previousLoggingFilter = nullptr;
+
+void silenceImageReaders(QLoggingCategory* category) {
+  if (const auto previous = previousLoggingFilter.load()) previous(category);
+  if (qstrncmp(category->categoryName(), "qt.gui.imageio", 14) == 0) {
+    for (const QtMsgType type : {QtDebugMsg, QtInfoMsg, QtWarningMsg})
+      category->setEnabled(type, false);
+  }
 }
 
 }  // namespace
@@ -85,11 +121,16 @@ std::optional<std::filesystem::path> bundleIconFile(const std::filesystem::path&
 
 QImage decodeIconFile(const std::filesystem::path& path, QSize pixels) {
   if (pixels.isEmpty()) return {};
+  static std::once_flag quiet;
+  std::call_once(
+      quiet, [] { previousLoggingFilter = QLoggingCategory::installFilter(silenceImageReaders); });
   const FileReadResult file = readFileBytes(path, kMaxIconFileBytes);
   if (file.status != ReadStatus::ok) return {};
   const QByteArray bytes = QByteArray::fromStdString(file.bytes);
   const int edge = std::max(pixels.width(), pixels.height());
-  QImage image = bytes.startsWith("icns") ? decodeIcns(bytes, edge) : decodeWhole(bytes, {});
+  QImage image = bytes.startsWith("icns") ? decodeIcns(bytes, edge)
+                 : isJpeg2000(bytes)      ? decodeJpeg2000(bytes, edge, kMaxIconEdge)
+                                          : decodeWhole(bytes, {});
   if (image.isNull()) return {};
   image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
   if (image.size() == pixels) return image;

@@ -289,14 +289,14 @@ const std::vector<std::pair<std::string_view, Builder>>& builders() {
        }},
       {"folder.badge.plus",
        [](double w) {
-         QPainterPath p = openFolder({9, 26, 70, 56}, w).subtracted(circle({78, 26}, 21));
-         p = p.united(stroked(lines({{{78, 12}, {78, 40}}, {{64, 26}, {92, 26}}}), w));
+         QPainterPath p = openFolder({8, 30, 70, 54}, w).subtracted(circle({78, 22}, 20));
+         p = p.united(stroked(lines({{{78, 9}, {78, 35}}, {{65, 22}, {91, 22}}}), w));
          return filled(p);
        }},
       {"folder.badge.minus",
        [](double w) {
-         QPainterPath p = openFolder({9, 26, 70, 56}, w).subtracted(circle({78, 26}, 21));
-         p = p.united(stroked(lines({{{64, 26}, {92, 26}}}), w));
+         QPainterPath p = openFolder({8, 30, 70, 54}, w).subtracted(circle({78, 22}, 20));
+         p = p.united(stroked(lines({{{65, 22}, {91, 22}}}), w));
          return filled(p);
        }},
       {"folder.badge.gearshape",
@@ -372,13 +372,13 @@ const std::vector<std::pair<std::string_view, Builder>>& builders() {
       {"hand.raised", [](double w) { return filled(stroked(raisedHand(), w)); }},
       {"hand.pinch.fill",
        [](double) {
-         // Thumb and bent forefinger meet at their tips; the other fingers are folded.
-         QPainterPath p = stroked(polyline({{62, 58}, {46, 22}, {27, 30}}), 12.5);
-         p = p.united(stroked(lines({{{48, 80}, {22, 44}}}), 12.5));
-         p = p.united(fingers({{{68, 50}, {76, 38}}, {{78, 58}, {86, 48}}}, 11));
+         // Thumb and forefinger pinched into a ring, the other fingers up.
+         QPainterPath p =
+             fingers({{{52, 18}, {52, 60}}, {{65, 21}, {65, 60}}, {{77.5, 31}, {77.5, 62}}}, 11.5);
+         p = p.united(stroked(circle({31, 44}, 13.5), 11));
          p = p.united(
-             roundedPolygon({{46, 56}, {88, 50}, {88, 78}, {74, 94}, {52, 94}, {42, 78}}, 12));
-         return filled(p);
+             roundedPolygon({{34, 50}, {83, 50}, {83, 74}, {70, 93}, {44, 93}, {30, 78}}, 11));
+         return filled(p.subtracted(circle({31, 44}, 8)));
        }},
       {"sparkles",
        [](double) {
@@ -389,8 +389,8 @@ const std::vector<std::pair<std::string_view, Builder>>& builders() {
        }},
       {"sparkles.rectangle.stack.fill",
        [](double) {
-         QPainterPath p = roundedRect({24, 7, 52, 9}, 4.5);
-         p = p.united(roundedRect({15, 19, 70, 9}, 4.5));
+         QPainterPath p = roundedRect({18, 9, 64, 7}, 3.5);
+         p = p.united(roundedRect({11, 19.5, 78, 7}, 3.5));
          QPainterPath cut = sparkle({46, 63}, 19);
          cut = cut.united(sparkle({68, 45}, 8));
          p = p.united(roundedRect({6, 31, 88, 62}, 13).subtracted(cut));
