@@ -226,10 +226,13 @@ int runSnapshotCommand(int argc, char** argv) {
   pager.switchPageAnimated(options.page);
   view.show();
 
-  // Everything settles and the icons decode; a few frames place what moved.
+  // Everything settles; a few frames place what moved. The first picture asks for the icons,
+  // which are then decoded before the picture that counts.
   clock->advance(10.0);
+  runEventsFor(50);
+  view.grab();
   IconRasterCache::shared().waitUntilIdle();
-  runEventsFor(80);
+  QCoreApplication::processEvents();
 
   const QImage picture = view.grab().toImage();
   QSaveFile file(QString::fromStdString(options.file));

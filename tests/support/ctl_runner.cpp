@@ -31,8 +31,12 @@ std::string calyxaCtlPath() {
 
 CtlRun runCalyxaCtl(const std::vector<std::string>& arguments,
                     const std::map<std::string, std::string>& environment, std::string_view input) {
+  return runProgram(calyxaCtlPath(), arguments, environment, input);
+}
+
+CtlRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
+                  const std::map<std::string, std::string>& environment, std::string_view input) {
   CtlRun run;
-  const std::string program = calyxaCtlPath();
   if (program.empty()) return run;
 
   const TempDir scratch;

@@ -23,6 +23,11 @@ CtlRun runCalyxaCtl(const std::vector<std::string>& arguments,
                     const std::map<std::string, std::string>& environment,
                     std::string_view input = {});
 
+// The same for any program.
+CtlRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
+                  const std::map<std::string, std::string>& environment,
+                  std::string_view input = {});
+
 // Lines of `text` without their line breaks.
 std::vector<std::string> splitLines(const std::string& text);
 
