@@ -3,6 +3,8 @@
 #include <QTest>
 
 #include "modal_harness.h"
+#include "support/app_bundle_tree.h"
+#include "support/ctl_runner.h"
 #include "views/modals/folder_detail_modal_view.h"
 #include "views/modals/onboarding_modal_view.h"
 #include "views/modals/overlay_modals.h"
@@ -65,6 +67,56 @@ TEST(OverlayModalsTest, ModalsStackOverTheGridWithTheirTransitionsAndDimIt) {
   EXPECT_EQ(view.settingsModal(), nullptr);
   QTest::mouseClick(view.folderModal(), Qt::LeftButton, {}, QPoint(30, 450));
   EXPECT_FALSE(h->activeFolder.get());
+}
+
+}  // namespace
+}  // namespace calyxa
+
+namespace calyxa {
+namespace {
+
+TEST(SnapshotModalsTest, RendersEachModalOnRequestAndRefusesAnUnknownFolder) {
+  namespace fs = std::filesystem;
+  testing::TempDir root, home, out;
+  for (const char* name : {"Safari", "Mail", "Xcode", "Terminal", "微信"})
+    testing::writeAppBundle(root.path(), std::string("/Applications/") + name + ".app", {});
+  home.write("CalyxaData/tilewell_layout.json",
+             R"([{"type":"app","id":"/Applications/Safari.app","name":"Safari"},)"
+             R"({"type":"folder","id":"F00D","name":"开发工具","subAppIDs":)"
+             R"(["/Applications/Xcode.app","/Applications/Terminal.app"]}])");
+  const std::map<std::string, std::string> environment{
+      {"CALYXA_SYSTEM_ROOT", root.path()},
+      {"HOME", home.path()},
+      {"XDG_CONFIG_HOME", (home / "config").string()},
+      {"XDG_DATA_HOME", (home / "data").string()},
+      {"XDG_DATA_DIRS", (home / "none").string()},
+      {"XDG_RUNTIME_DIR", out.path()}};
+  std::map<std::string, QImage> pictures;
+  for (const auto& [name, option] : std::vector<std::pair<std::string, std::vector<std::string>>>{
+           {"snapshot-grid", {}},
+           {"snapshot-folder", {"--folder", "F00D"}},
+           {"snapshot-settings", {"--settings"}},
+           {"snapshot-onboarding", {"--onboarding"}}}) {
+    const fs::path file = out / (name + ".png");
+    std::vector<std::string> arguments{"--snapshot", file.string()};
+    arguments.insert(arguments.end(), option.begin(), option.end());
+    const testing::CtlRun run = testing::runProgram(CALYXA_EXECUTABLE, arguments, environment);
+    ASSERT_EQ(run.status, 0) << name << run.err;
+    pictures[name] = QImage(QString::fromStdString(file.string()));
+    fs::copy_file(file, fs::path(CALYXA_RENDER_DIR) / (name + ".png"),
+                  fs::copy_options::overwrite_existing);
+  }
+  // No modal on a first run unless asked; each asked one dims the grid's corner.
+  const QPoint corner(40, 600);
+  const double grid = brightness(pictures["snapshot-grid"], corner);
+  for (const char* name : {"snapshot-folder", "snapshot-settings", "snapshot-onboarding"})
+    EXPECT_LT(brightness(pictures[name], corner), grid * 0.7) << name;
+
+  const testing::CtlRun unknown = testing::runProgram(
+      CALYXA_EXECUTABLE, {"--snapshot", (out / "x.png").string(), "--folder", "NOPE"}, environment);
+  EXPECT_EQ(unknown.status, 64);
+  EXPECT_NE(unknown.err.find("NOPE"), std::string::npos);
+  EXPECT_FALSE(fs::exists(out / "x.png"));
 }
 
 }  // namespace
