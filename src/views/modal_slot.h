@@ -13,13 +13,14 @@ class PresentationEffect;
 
 // A place in the overlay's stack for one modal: while the store asks for it, the widget made by
 // the factory fills the content area; it comes and goes with a fade and a scale from 0.95, and
-// is destroyed once gone. Without a factory the place stays empty.
+// is destroyed once gone. Without a factory the place stays empty. A widget with the property
+// "presentsItself" set follows the store by itself: the place makes it once, then only places
+// and stacks it.
 class ModalSlot {
  public:
   using Factory = std::function<QWidget*(QWidget* parent)>;
 
-  // `hiddenScale`: the modal's scale as it starts to come and when it has gone.
-  ModalSlot(QWidget* host, FrameDriver& driver, double hiddenScale = 0.95);
+  ModalSlot(QWidget* host, FrameDriver& driver);
   ~ModalSlot();
   ModalSlot(const ModalSlot&) = delete;
   ModalSlot& operator=(const ModalSlot&) = delete;
@@ -36,13 +37,13 @@ class ModalSlot {
 
   QWidget* host_;
   FrameDriver& driver_;
-  double hiddenScale_;
   Factory factory_;
   QPointer<QWidget> widget_;
   QPointer<PresentationEffect> effect_;
   QString key_;
   QRect area_;
   bool present_ = false;
+  bool selfPresenting_ = false;
   Animated<double> presence_{0.0};
   FrameDriver::Client frames_;
 };

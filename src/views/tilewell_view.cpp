@@ -68,8 +68,7 @@ TilewellView::TilewellView(TilewellStore& store, std::function<void()> onDismiss
   dots_ = new BottomPaginationDotsView(store.pager, driver, column_);
   leftZone_ = new PageEdgeDropZone(true, store, this);
   rightZone_ = new PageEdgeDropZone(false, store, this);
-  // An open folder fades in place; settings and onboarding also grow from 0.95.
-  folderSlot_ = std::make_unique<ModalSlot>(this, driver, 1.0);
+  folderSlot_ = std::make_unique<ModalSlot>(this, driver);
   settingsSlot_ = std::make_unique<ModalSlot>(this, driver);
   toast_ = new StatusToastView(store, driver, this);
   onboardingSlot_ = std::make_unique<ModalSlot>(this, driver);

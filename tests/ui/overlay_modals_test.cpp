@@ -9,7 +9,6 @@
 #include "views/modals/onboarding_modal_view.h"
 #include "views/modals/overlay_modals.h"
 #include "views/modals/quick_settings_modal_view.h"
-#include "views/presentation_effect.h"
 #include "views/tilewell_view.h"
 
 namespace calyxa {
@@ -36,7 +35,7 @@ TEST(OverlayModalsTest, ModalsStackOverTheGridWithTheirTransitionsAndDimIt) {
   EXPECT_NE(dynamic_cast<OnboardingModalView*>(view.onboardingModal()), nullptr);
   h->completeOnboarding();
   h.settle();
-  EXPECT_EQ(view.onboardingModal(), nullptr) << "gone once faded out";
+  EXPECT_FALSE(view.onboardingModal()->isVisible()) << "hidden once faded out";
 
   const QImage bare = h.snapshot("overlay_without_modal");
   withAnimation(Animation::spring(0.28, 0.95), [&] { h->activeFolder = *items.back().asFolder(); });
@@ -46,12 +45,12 @@ TEST(OverlayModalsTest, ModalsStackOverTheGridWithTheirTransitionsAndDimIt) {
   ASSERT_TRUE(folder && settings);
   // Mid-way the settings panel fades in from 0.95; the folder only fades.
   h.platform.scheduler->advance(0.06);
-  const auto* effect = dynamic_cast<PresentationEffect*>(settings->graphicsEffect());
-  ASSERT_NE(effect, nullptr);
-  EXPECT_GT(effect->presence(), 0.0);
-  EXPECT_LT(effect->presence(), 1.0);
-  EXPECT_LT(effect->scale(), 1.0);
-  EXPECT_EQ(dynamic_cast<PresentationEffect*>(folder->graphicsEffect())->scale(), 1.0);
+  EXPECT_GT(settings->presence(), 0.0);
+  EXPECT_LT(settings->presence(), 1.0);
+  EXPECT_GT(settings->panelScale(), 0.95);
+  EXPECT_LT(settings->panelScale(), 1.0);
+  EXPECT_LT(folder->presence(), 1.0);
+  EXPECT_EQ(folder->panelScale(), 1.0);
   h.settle();
 
   // Settings over the folder over the grid; a click beside the panels closes settings only.
@@ -64,7 +63,7 @@ TEST(OverlayModalsTest, ModalsStackOverTheGridWithTheirTransitionsAndDimIt) {
   EXPECT_FALSE(h->showSettings);
   EXPECT_TRUE(h->activeFolder.get());
   h.settle();
-  EXPECT_EQ(view.settingsModal(), nullptr);
+  EXPECT_FALSE(view.settingsModal()->isVisible());
   QTest::mouseClick(view.folderModal(), Qt::LeftButton, {}, QPoint(30, 450));
   EXPECT_FALSE(h->activeFolder.get());
 }

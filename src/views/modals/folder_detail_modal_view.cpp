@@ -110,7 +110,7 @@ FolderDetailModalView::FolderDetailModalView(TilewellStore& store, std::function
     if (slot == items.end()) return follow(std::nullopt, transaction);
     follow(*slot->asFolder(), transaction);
   });
-  follow(store_.activeFolder, Transaction{Animation::none(), true});
+  follow(store_.activeFolder, currentTransaction());
 }
 
 void FolderDetailModalView::follow(const std::optional<LaunchFolder>& open,

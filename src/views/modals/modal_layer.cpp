@@ -2,7 +2,6 @@
 
 #include <QMouseEvent>
 #include <QPainter>
-#include <QTimer>
 #include <algorithm>
 #include <cmath>
 
@@ -22,7 +21,7 @@ class ModalLayer::Transition final : public QGraphicsEffect {
     if (p <= 0.0) return;
     QPoint offset;
     const QPixmap source = sourcePixmap(Qt::LogicalCoordinates, &offset, NoPad);
-    const double scale = layer_.style_.startScale + (1.0 - layer_.style_.startScale) * p;
+    const double scale = layer_.panelScale();
     const QRectF bounds = boundingRectFor(sourceBoundingRect(Qt::LogicalCoordinates));
     painter->save();
     painter->setOpacity(painter->opacity() * p);
@@ -63,33 +62,24 @@ ModalLayer::ModalLayer(ModalStyle style, QWidget* parent, FrameDriver& driver)
       style_(std::move(style)),
       panel_(new ModalPanel(style_.glass, this)),
       transition_(new Transition(*this)),
-      animator_(this, driver) {
+      animator_(this, driver),
+      closing_(driver, [this](double) { return watchClosing(); }) {
   animator_.track(presence_);
   panel_->setGraphicsEffect(transition_);
   transition_->setEnabled(false);
   setAttribute(Qt::WA_TransparentForMouseEvents, true);
+  // The overlay's place for it leaves the coming and going to the modal.
+  setProperty("presentsItself", true);
   hide();
-}
-
-void ModalLayer::presentInHost() {
-  hosted_ = true;
-  presence_.jump(1.0);
-  transition_->setEnabled(false);
-  update();
 }
 
 void ModalLayer::setPresented(bool presented, const Transaction& transaction) {
   const double now = animator_.now();
   presented_ = presented;
-  if (hosted_) {
-    setAttribute(Qt::WA_TransparentForMouseEvents, !presented);
-    if (presented) relayout();
-    return;
-  }
   presence_.setTarget(presented ? 1.0 : 0.0, transaction, now);
   setAttribute(Qt::WA_TransparentForMouseEvents, !presented);
   if (presented) {
-    if (parentWidget()) setGeometry(parentWidget()->rect());
+    if (parentWidget() && !testAttribute(Qt::WA_Resized)) setGeometry(parentWidget()->rect());
     show();
     raise();
     relayout();
@@ -97,19 +87,19 @@ void ModalLayer::setPresented(bool presented, const Transaction& transaction) {
   transition_->setEnabled(presence_.isAnimating(now));
   animator_.wake();
   panel_->update();
-  finishIfGone();
+  if (watchClosing()) closing_.wake();
 }
 
-void ModalLayer::finishIfGone() {
-  const double now = animator_.now();
-  const bool moving = presence_.isAnimating(now);
+bool ModalLayer::watchClosing() {
+  const bool moving = presence_.isAnimating(animator_.now());
   if (transition_->isEnabled() != moving) transition_->setEnabled(moving);
-  if (!presented_ && !moving && isVisible()) {
-    // Not from inside a paint: hiding there would disturb the paint in progress.
-    QTimer::singleShot(0, this, [this] {
-      if (!presented_ && !presence_.isAnimating(animator_.now())) hide();
-    });
-  }
+  if (presented_ || moving) return moving;
+  hide();
+  return false;
+}
+
+double ModalLayer::panelScale() const {
+  return style_.startScale + (1.0 - style_.startScale) * std::clamp(presence(), 0.0, 1.0);
 }
 
 void ModalLayer::relayout() {
@@ -153,12 +143,11 @@ const QImage& ModalLayer::shadow() {
 
 void ModalLayer::paintEvent(QPaintEvent*) {
   const double p = std::clamp(presence(), 0.0, 1.0);
-  finishIfGone();
   if (p <= 0.0) return;
   QPainter painter(this);
   painter.fillRect(rect(), QColor::fromRgbF(0, 0, 0, static_cast<float>(style_.dimOpacity * p)));
   // The shadow follows the panel's fade and scale.
-  const double scale = style_.startScale + (1.0 - style_.startScale) * p;
+  const double scale = panelScale();
   const QPointF centre = QRectF(panel_->geometry()).center();
   const double margin = style_.shadowRadius * 1.5;
   painter.setOpacity(p);

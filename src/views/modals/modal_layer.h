@@ -42,19 +42,18 @@ class ModalPanel final : public QWidget {
 // A modal over the whole overlay: a dimming layer and, centred on it, a glass panel with a soft
 // shadow. It comes and goes with its presence, animated with the transaction that changed the
 // state it shows: the dimming and the panel fade, and the panel grows from its start scale.
-// While it goes, clicks pass through to what lies beneath.
+// While it goes, clicks pass through to what lies beneath. It fills its parent unless placed.
 class ModalLayer : public QWidget {
  public:
   ModalLayer(ModalStyle style, QWidget* parent, FrameDriver& driver);
 
   // Shows or hides the modal with the transaction's animation.
   void setPresented(bool presented, const Transaction& transaction);
-  // The overlay's place for the modal fades and scales it, places it and removes it when it is
-  // gone: the modal then stays drawn in full and only stops taking clicks when dismissed.
-  void presentInHost();
   bool isPresented() const { return presented_; }
   // 0 gone, 1 fully shown.
   double presence() const { return presence_.value(animator_.now()); }
+  // The panel's scale now: from the start scale at presence 0 to 1.
+  double panelScale() const;
   bool isAnimating() const { return animator_.isAnimating(); }
 
   ModalPanel& panel() { return *panel_; }
@@ -77,15 +76,17 @@ class ModalLayer : public QWidget {
  private:
   class Transition;
   const QImage& shadow();
-  void finishIfGone();
+  // Each frame while it comes or goes: the transition ends when it has arrived, and a layer
+  // that has gone is hidden. False once there is nothing more to do.
+  bool watchClosing();
 
   ModalStyle style_;
   ModalPanel* panel_;
   Transition* transition_;
   bool presented_ = false;
-  bool hosted_ = false;
   Animated<double> presence_{0.0};
   ViewAnimator animator_;
+  FrameDriver::Client closing_;
   QImage shadow_;
 };
 

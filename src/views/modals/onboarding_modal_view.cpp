@@ -214,7 +214,7 @@ OnboardingModalView::OnboardingModalView(TilewellStore& store, QWidget* parent, 
   if (store_.showOnboarding) {
     store_.refreshPermissionStates();
     store_.refreshLaunchAtLoginState();
-    setPresented(true, Transaction{Animation::none(), true});
+    setPresented(true, currentTransaction());
   }
 }
 

@@ -14,20 +14,14 @@ void installOverlayModals(TilewellView& view, TilewellStore& store, FrameDriver&
   view.setFolderModalFactory([model, frames](QWidget* parent, const LaunchFolder&,
                                              std::function<void()> onDismiss,
                                              std::function<void(const AppItem&)> onLaunchApp) {
-    auto* modal = new FolderDetailModalView(*model, std::move(onDismiss), std::move(onLaunchApp),
-                                            parent, *frames);
-    modal->presentInHost();
-    return modal;
+    return new FolderDetailModalView(*model, std::move(onDismiss), std::move(onLaunchApp), parent,
+                                     *frames);
   });
   view.setSettingsModalFactory([model, frames, onQuit](QWidget* parent) {
-    auto* modal = new QuickSettingsModalView(*model, parent, onQuit, *frames);
-    modal->presentInHost();
-    return modal;
+    return new QuickSettingsModalView(*model, parent, onQuit, *frames);
   });
   view.setOnboardingModalFactory([model, frames](QWidget* parent) {
-    auto* modal = new OnboardingModalView(*model, parent, *frames);
-    modal->presentInHost();
-    return modal;
+    return new OnboardingModalView(*model, parent, *frames);
   });
 }
 

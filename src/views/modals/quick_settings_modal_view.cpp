@@ -118,7 +118,8 @@ QuickSettingsModalView::QuickSettingsModalView(TilewellStore& store, QWidget* pa
   observeProperty(this, store_.allAppsMap,
                   [this](const auto&, const Transaction&) { panel().update(); });
   showEditing(store_.isEditingPositions, Transaction{Animation::none(), true});
-  if (store_.showSettings) setPresented(true, Transaction{Animation::none(), true});
+  // Made when first asked for: it comes with the transaction that asked.
+  if (store_.showSettings) setPresented(true, currentTransaction());
 }
 
 void QuickSettingsModalView::close() {
