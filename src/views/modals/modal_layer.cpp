@@ -85,6 +85,11 @@ void ModalLayer::setPresented(bool presented, const Transaction& transaction) {
     relayout();
   }
   transition_->setEnabled(presence_.isAnimating(now));
+  if (presence_.isAnimating(now)) {
+    captureBeneath();
+  } else {
+    releaseBeneath();
+  }
   animator_.wake();
   panel_->update();
   if (watchClosing()) closing_.wake();
@@ -93,9 +98,38 @@ void ModalLayer::setPresented(bool presented, const Transaction& transaction) {
 bool ModalLayer::watchClosing() {
   const bool moving = presence_.isAnimating(animator_.now());
   if (transition_->isEnabled() != moving) transition_->setEnabled(moving);
+  if (!moving) releaseBeneath();
   if (presented_ || moving) return moving;
   hide();
   return false;
+}
+
+void ModalLayer::captureBeneath() {
+  QWidget* parent = parentWidget();
+  if (!parent || size().isEmpty()) return;
+  const qreal ratio = devicePixelRatioF();
+  QImage image((QSizeF(size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+  image.setDevicePixelRatio(ratio);
+  image.fill(Qt::black);
+  const QRegion area(geometry());
+  // The parent's own background, then the siblings stacked below this layer, in order.
+  parent->render(&image, QPoint(), area, QWidget::DrawWindowBackground);
+  for (QObject* child : parent->children()) {
+    if (child == this) break;
+    auto* sibling = qobject_cast<QWidget*>(child);
+    if (!sibling || !sibling->isVisible() || !sibling->geometry().intersects(geometry())) continue;
+    sibling->render(&image, sibling->pos() - pos(), QRegion(geometry().translated(-sibling->pos())),
+                    QWidget::DrawWindowBackground | QWidget::DrawChildren);
+  }
+  beneath_ = std::move(image);
+  setAttribute(Qt::WA_OpaquePaintEvent, true);
+}
+
+void ModalLayer::releaseBeneath() {
+  if (beneath_.isNull()) return;
+  beneath_ = QImage();
+  setAttribute(Qt::WA_OpaquePaintEvent, false);
+  update();
 }
 
 double ModalLayer::panelScale() const {
@@ -109,7 +143,6 @@ void ModalLayer::relayout() {
   panel_->setGeometry(QRect(
       QPoint(area.center().x() - size.width() / 2 + 1, area.center().y() - size.height() / 2 + 1),
       size));
-  shadow_ = QImage();
   update();
 }
 
@@ -143,8 +176,9 @@ const QImage& ModalLayer::shadow() {
 
 void ModalLayer::paintEvent(QPaintEvent*) {
   const double p = std::clamp(presence(), 0.0, 1.0);
-  if (p <= 0.0) return;
   QPainter painter(this);
+  if (!beneath_.isNull()) painter.drawImage(QPointF(0, 0), beneath_);
+  if (p <= 0.0) return;
   painter.fillRect(rect(), QColor::fromRgbF(0, 0, 0, static_cast<float>(style_.dimOpacity * p)));
   // The shadow follows the panel's fade and scale.
   const double scale = panelScale();

@@ -88,6 +88,11 @@ class ModalLayer : public QWidget {
   ViewAnimator animator_;
   FrameDriver::Client closing_;
   QImage shadow_;
+  // While the modal comes or goes, what lies beneath it, drawn once as the motion starts: a
+  // frame then repaints the modal alone, not the grid under the dimming.
+  QImage beneath_;
+  void captureBeneath();
+  void releaseBeneath();
 };
 
 }  // namespace calyxa
