@@ -173,6 +173,13 @@ int runSnapshotCommand(int argc, char** argv) {
   }
 
   qputenv("QT_QPA_PLATFORM", "offscreen");
+  // The toolkit's chatter (no runtime folder, an image plugin's complaint) is not the
+  // command's output; what goes wrong with the command is reported in its own words.
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+      std::fprintf(stderr, "Calyxa: %s\n", message.toLocal8Bit().constData());
+    }
+  });
   QApplication application(argc, argv);
 
   PlatformServices services = makeQtPlatformServices();

@@ -6,7 +6,7 @@
 
 #include "catalogue/tilewell_store.h"
 #include "platform/qt/property_observer.h"
-#include "views/search_bar.h"
+#include "views/painted_button.h"
 #include "views/symbols/symbol_glyph.h"
 #include "views/view_style.h"
 
@@ -23,14 +23,14 @@ int up(double v) {
 }
 
 QFont messageFont() {
-  return uiFont(16, QFont::DemiBold);
+  return interfaceFont(16, QFont::DemiBold);
 }
 
 }  // namespace
 
 EmptySearchState::EmptySearchState(TilewellStore& store, QWidget* parent)
     : QWidget(parent), store_(store) {
-  const QFont font = uiFont(12.5, QFont::Medium);
+  const QFont font = interfaceFont(12.5, QFont::Medium);
   const QString label = QStringLiteral("清除搜索");
   const QFontMetricsF metrics(font);
   clear_ = new PaintedButton(  // owned by this widget

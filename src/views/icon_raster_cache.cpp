@@ -4,6 +4,7 @@
 #include <QThread>
 #include <algorithm>
 #include <exception>
+#include <mutex>
 
 #include "platform/qt/generic_icon.h"
 #include "platform/qt/qt_image.h"
@@ -21,6 +22,10 @@ std::size_t IconRasterCache::KeyHash::operator()(const Key& key) const {
 
 IconRasterCache& IconRasterCache::shared() {
   static IconRasterCache cache;
+  // Workers must not go on decoding with a toolkit that is being taken down.
+  static std::once_flag stopsWithTheApplication;
+  std::call_once(stopsWithTheApplication,
+                 [] { qAddPostRoutine([] { IconRasterCache::shared().stopDecoding(); }); });
   return cache;
 }
 
@@ -31,8 +36,14 @@ IconRasterCache::IconRasterCache(std::size_t byteBudget, int threads) : budget_(
 }
 
 IconRasterCache::~IconRasterCache() {
+  stopDecoding();
+}
+
+void IconRasterCache::stopDecoding() {
   pool_.clear();
   pool_.waitForDone();
+  QCoreApplication::removePostedEvents(&mailbox_);
+  pending_.clear();
 }
 
 IconRasterCache::Key IconRasterCache::keyOf(const Image& icon, int pixelSize) {

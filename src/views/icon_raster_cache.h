@@ -27,6 +27,7 @@ class IconRasterCache {
 
   static IconRasterCache& shared();
 
+  // `threads` 0: one worker fewer than the machine has cores, at least one, at most four.
   explicit IconRasterCache(std::size_t byteBudget = kDefaultByteBudget, int threads = 0);
   ~IconRasterCache();
   IconRasterCache(const IconRasterCache&) = delete;
@@ -34,9 +35,10 @@ class IconRasterCache {
 
   // `icon` at `pixelSize` × `pixelSize` device pixels when it is decoded already. Otherwise a
   // null image: the decoding starts (once, however many ask) and `onReady` runs on the main
-  // thread when the picture is in the cache, provided `receiver` still lives then. Each
-  // receiver is called once per request, with the latest callback it gave; a null receiver
-  // only warms the cache. Sizes outside 1 … kMaxPixelSize give a null image and no call.
+  // thread when the picture is in the cache, provided `receiver` still lives then. A receiver
+  // that asks again for a picture it already waits for is called once, with the latest
+  // callback it gave; a null receiver only warms the cache. Sizes outside 1 … kMaxPixelSize
+  // give a null image and no call. Missing or undecodable pictures come as the generic icon.
   QImage image(const Image& icon, int pixelSize, QObject* receiver, std::function<void()> onReady);
 
   // The same picture, decoded here and now when it is not in the cache (snapshots, tests).
@@ -70,6 +72,8 @@ class IconRasterCache {
     std::function<void()> onReady;
   };
 
+  // Waits for the decodes under way and forgets the requests: nobody is called back.
+  void stopDecoding();
   static Key keyOf(const Image& icon, int pixelSize);
   static QImage decode(const Image& icon, int pixelSize);
   const QImage* find(const Key& key);

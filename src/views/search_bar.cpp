@@ -24,23 +24,11 @@ int up(double v) {
 
 }  // namespace
 
-PaintedButton::PaintedButton(Painter paint, QWidget* parent)
-    : QAbstractButton(parent), paint_(std::move(paint)), tracker_(this) {
-  setCursor(Qt::PointingHandCursor);
-  setFocusPolicy(Qt::NoFocus);
-}
-
-void PaintedButton::paintEvent(QPaintEvent*) {
-  QPainter painter(this);
-  painter.setRenderHint(QPainter::Antialiasing);
-  paint_(painter, QRectF(QPointF(0, 0), QSizeF(size())), tracker_.interaction());
-}
-
 SearchCapsule::SearchCapsule(TilewellStore& store, QWidget* parent)
     : QWidget(parent), store_(store) {
   field_ = new QLineEdit(this);  // owned by this widget
   field_->setFrame(false);
-  field_->setFont(uiFont(13.5, QFont::Medium));
+  field_->setFont(interfaceFont(13.5, QFont::Medium));
   field_->setPlaceholderText(QStringLiteral("搜索"));
   field_->setAttribute(Qt::WA_MacShowFocusRect, false);
   QPalette palette = field_->palette();
@@ -75,7 +63,7 @@ SearchCapsule::SearchCapsule(TilewellStore& store, QWidget* parent)
 }
 
 QSize SearchCapsule::sizeHint() const {
-  const double line = std::ceil(QFontMetricsF(uiFont(13.5, QFont::Medium)).height());
+  const double line = std::ceil(QFontMetricsF(interfaceFont(13.5, QFont::Medium)).height());
   return QSize(up(kWidth), up(line + 2 * kPaddingY));
 }
 
@@ -87,7 +75,7 @@ QString SearchCapsule::counterText() const {
 QRectF SearchCapsule::counterFrame() const {
   const QString text = counterText();
   if (text.isEmpty()) return {};
-  const QFontMetricsF metrics(uiFont(10.5, QFont::Bold));
+  const QFontMetricsF metrics(interfaceFont(10.5, QFont::Bold));
   const double w = metrics.horizontalAdvance(text) + 12;
   const double h = std::ceil(metrics.height()) + 4;
   const double right = width() - kPaddingX - kClear - kSpacing;
@@ -147,7 +135,7 @@ void SearchCapsule::paintEvent(QPaintEvent*) {
       p.setBrush(white(0.18));
       p.drawRoundedRect(counter, counter.height() / 2, counter.height() / 2);
       p.setPen(white(0.85));
-      p.setFont(uiFont(10.5, QFont::Bold));
+      p.setFont(interfaceFont(10.5, QFont::Bold));
       p.drawText(counter, Qt::AlignCenter, counterText());
     }
   });
@@ -155,7 +143,7 @@ void SearchCapsule::paintEvent(QPaintEvent*) {
 
 SearchBar::SearchBar(TilewellStore& store, QWidget* parent) : QWidget(parent), store_(store) {
   capsule_ = new SearchCapsule(store, this);  // owned by this widget
-  const QFont font = uiFont(12, QFont::Medium);
+  const QFont font = interfaceFont(12, QFont::Medium);
   const QString label = QStringLiteral("设置");
   const QFontMetricsF metrics(font);
   const double contentWidth = 12.5 + 5 + metrics.horizontalAdvance(label);

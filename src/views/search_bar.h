@@ -1,37 +1,16 @@
 #pragma once
 
-#include <QAbstractButton>
 #include <QWidget>
 #include <functional>
 
-#include "views/effects/glass_pointer_tracker.h"
 #include "views/effects/vantorel_modifier.h"
+#include "views/painted_button.h"
 
 class QLineEdit;
 
 namespace calyxa {
 
 class TilewellStore;
-
-// A plain button that paints itself through `paint` (its content over whatever glass it draws).
-class PaintedButton final : public QAbstractButton {
- public:
-  using Painter = std::function<void(QPainter&, const QRectF&, const GlassInteraction&)>;
-  PaintedButton(Painter paint, QWidget* parent);
-  void setSize(QSize size) {
-    size_ = size;
-    resize(size);
-  }
-  QSize sizeHint() const override { return size_; }
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-
- private:
-  Painter paint_;
-  QSize size_;
-  GlassPointerTracker tracker_;
-};
 
 // The search capsule: magnifier, the text field bound to the store's search text, and while
 // there is a search, the number of results and a clear button.

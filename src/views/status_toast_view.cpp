@@ -31,7 +31,7 @@ void StatusToastView::refresh(const Transaction& transaction) {
 }
 
 QRectF StatusToastView::capsuleFrame() const {
-  const QFontMetricsF metrics(uiFont(12.5, QFont::Medium));
+  const QFontMetricsF metrics(interfaceFont(12.5, QFont::Medium));
   const double maxText = std::max(0.0, width() - 160.0);
   const double text = std::min(metrics.horizontalAdvance(text_), maxText);
   const double w = 16 + 12 + 8 + text + 16;
@@ -52,7 +52,7 @@ void StatusToastView::paintEvent(QPaintEvent*) {
   glass_.paint(painter, vantorel(GlassShape::capsule(), cyan(1.0), 0.16), frame, [&](QPainter& p) {
     const QRectF symbol(frame.left() + 16, frame.center().y() - 6, 12, 12);
     paintSymbol(p, "sparkles", symbol, srgb(0.55, 0.88, 1.0));
-    const QFont font = uiFont(12.5, QFont::Medium);
+    const QFont font = interfaceFont(12.5, QFont::Medium);
     const QRectF line(symbol.right() + 8, frame.top(), frame.right() - 16 - symbol.right() - 8,
                       frame.height());
     p.setFont(font);

@@ -222,7 +222,9 @@ void TilewellView::relayout() {
                          zoneHeight);
   rightZone_->setGeometry(content.right() + 1 - zoneWidth, content.top() + near(kEdgeZoneInset),
                           zoneWidth, zoneHeight);
-  toast_->setGeometry(content);
+  // The toast's band at the bottom: its frames repaint only what lies under it.
+  const int toastBand = near(StatusToastView::kBottomDistance + 72);
+  toast_->setGeometry(content.left(), content.bottom() + 1 - toastBand, content.width(), toastBand);
   folderSlot_->setGeometry(content);
   settingsSlot_->setGeometry(content);
   onboardingSlot_->setGeometry(content);

@@ -1,13 +1,10 @@
 #pragma once
 
 #include <QColor>
-#include <QFont>
+
+#include "views/interface_font.h"
 
 namespace calyxa {
-
-// The interface's font at `size` points: the system's sans-serif, with a CJK face after it so
-// that every Chinese text finds its glyphs.
-QFont uiFont(double size, QFont::Weight weight = QFont::Normal);
 
 // An sRGB colour from components 0 … 1.
 inline QColor srgb(double r, double g, double b, double opacity = 1.0) {

@@ -196,6 +196,13 @@ TEST(GridSearchTest, TypingCountsAndClearingAndTheEmptyStateReplacesThePages) {
   EXPECT_TRUE(grid.view->strip()->isVisible());
   EXPECT_FALSE(grid.view->emptyState()->isVisible());
 
+  // Return launches the first result.
+  QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QApplication::sendEvent(capsule.field(), &enter);
+  EXPECT_EQ(grid.store->launchingAppID.get(), appID("app1"));
+  grid.advance(1.0);
+  EXPECT_EQ(grid.dismissals, 1);
+
   grid.store->searchText = "zzz";
   EXPECT_FALSE(grid.view->strip()->isVisible());
   EXPECT_TRUE(grid.view->emptyState()->isVisible());
@@ -272,8 +279,19 @@ TEST(GridEdgeZoneTest, ZonesShowWhileDraggingAndMoveTheItemToTheNeighbouringPage
   EXPECT_FALSE(grid.store->draggingItem->has_value());
   EXPECT_FALSE(right.isVisible());
   EXPECT_EQ(grid.store->statusToast.get(), "已将「app3」移至第 2 页");
+  // The toast rises from the bottom edge and fades in.
+  StatusToastView& toast = *grid.view->toast();
+  EXPECT_EQ(toast.text(), QStringLiteral("已将「app3」移至第 2 页"));
+  grid.advance(0.05);
+  EXPECT_GT(toast.presence(), 0.0);
+  EXPECT_LT(toast.presence(), 1.0);
   grid.advance(1.0);
-  EXPECT_EQ(grid.view->toast()->text(), QStringLiteral("已将「app3」移至第 2 页"));
+  EXPECT_EQ(toast.presence(), 1.0);
+  EXPECT_NEAR(frameInView(toast, *grid.view).top() + toast.capsuleFrame().bottom(),
+              900 - StatusToastView::kBottomDistance, 1);
+  grid.render("grid-toast");
+  grid.advance(2.0);  // the store takes it away after 1.8 s
+  EXPECT_EQ(toast.presence(), 0.0);
 }
 
 TEST(GridMotionTest, CellsMoveFromTheirOldSlotWithTheChangesAnimation) {

@@ -322,8 +322,9 @@ TEST(QtWorkspaceTest, DecodesJpeg2000PicturesAtTheNearestSizeQuietlyAndSurvivesB
     expectQuarters(cache.image(icon, 200, nullptr, {}));
 
     // Broken pictures give the generic icon.
-    const auto generic = [&](const std::string& name, const QByteArray& entry) {
-      write(bundle(root, name) / "AppIcon.icns", icns({{"ic08", entry}}));
+    const auto generic = [&](const std::string& name, const QByteArray& entry,
+                             const char* type = "ic08") {
+      write(bundle(root, name) / "AppIcon.icns", icns({{type, entry}}));
       const std::string path = "/Applications/" + name + ".app";
       return draw(workspace.iconForFile(path), 1.0) == drawGenericApplicationIcon({96, 96}, path);
     };
@@ -334,6 +335,7 @@ TEST(QtWorkspaceTest, DecodesJpeg2000PicturesAtTheNearestSizeQuietlyAndSurvivesB
     EXPECT_TRUE(generic("Codestream", QByteArray("\xff\x4f\xff\x51", 4) + QByteArray(200, 0)));
     EXPECT_TRUE(generic("TooWide", tooWide));
     EXPECT_TRUE(generic("NotAPicture", QByteArray(500, '\x11')));  // neither PNG nor JPEG 2000
+    EXPECT_TRUE(generic("BadRunLength", "ARGB" + QByteArray(50, '\x81'), "ic04"));
     // Cut short, bytes changed anywhere: a picture or none, never a crash.
     std::mt19937 random(12);
     const QByteArray small = jpeg2000(quarters(64));

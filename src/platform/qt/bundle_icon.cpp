@@ -2,12 +2,9 @@
 
 #include <QBuffer>
 #include <QImageReader>
-#include <QLoggingCategory>
 #include <QPainter>
 #include <algorithm>
-#include <atomic>
 #include <cctype>
-#include <mutex>
 #include <set>
 #include <string>
 
@@ -15,6 +12,7 @@
 #include "platform/posix/file_io.h"
 #include "platform/qt/icns_directory.h"
 #include "platform/qt/jpeg2000_image.h"
+#include "platform/qt/quiet_image_readers.h"
 
 namespace calyxa {
 namespace {
@@ -80,19 +78,6 @@ QImage decodeIcns(const QByteArray& bytes, int edge) {
   return {};
 }
 
-// Icons of other programs are often slightly off (odd colour profiles, stray chunks) and Qt's
-// image readers say so on the terminal for each one; the user can do nothing about it. The
-// rules in force still decide every other category.
-std::atomic<QLoggingCategory::CategoryFilter> previousLoggingFilter = nullptr;
-
-void silenceImageReaders(QLoggingCategory* category) {
-  if (const auto previous = previousLoggingFilter.load()) previous(category);
-  if (qstrncmp(category->categoryName(), "qt.gui.imageio", 14) == 0) {
-    for (const QtMsgType type : {QtDebugMsg, QtInfoMsg, QtWarningMsg})
-      category->setEnabled(type, false);
-  }
-}
-
 }  // namespace
 
 std::optional<std::filesystem::path> bundleIconFile(const std::filesystem::path& realBundlePath) {
@@ -121,9 +106,7 @@ std::optional<std::filesystem::path> bundleIconFile(const std::filesystem::path&
 
 QImage decodeIconFile(const std::filesystem::path& path, QSize pixels) {
   if (pixels.isEmpty()) return {};
-  static std::once_flag quiet;
-  std::call_once(
-      quiet, [] { previousLoggingFilter = QLoggingCategory::installFilter(silenceImageReaders); });
+  keepImageReadersQuiet();
   const FileReadResult file = readFileBytes(path, kMaxIconFileBytes);
   if (file.status != ReadStatus::ok) return {};
   const QByteArray bytes = QByteArray::fromStdString(file.bytes);

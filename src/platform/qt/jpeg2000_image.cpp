@@ -85,7 +85,11 @@ QImage toQImage(const opj_image_t& image) {
     }
   }
   const bool colour = count >= 3;
-  const bool hasAlpha = count == 2 || count == 4;
+  // The component marked as opacity, else the one after the colours.
+  int alpha = count == 2 || count == 4 ? count - 1 : -1;
+  for (int c = 0; c < count; ++c) {
+    if (image.comps[c].alpha) alpha = c;
+  }
   const bool ycc = colour && image.color_space == OPJ_CLRSPC_SYCC;
   // Subsampled components (chroma of a YCC picture) are read at their own resolution.
   const auto sample = [&](int c, int x, int y) {
@@ -109,8 +113,7 @@ QImage toQImage(const opj_image_t& image) {
           b = std::clamp(static_cast<int>(luma + 1.772 * cb + 0.5), 0, 255);
         }
       }
-      const int alpha = hasAlpha ? sample(count - 1, x, y) : 255;
-      line[x] = qRgba(r, g, b, alpha);
+      line[x] = qRgba(r, g, b, alpha >= 0 ? sample(alpha, x, y) : 255);
     }
   }
   return out.convertToFormat(QImage::Format_ARGB32_Premultiplied);

@@ -29,7 +29,7 @@ EditModeArrows::EditModeArrows(TilewellStore& store, QWidget* parent)
 }
 
 double EditModeArrows::menuWidth() const {
-  const QFontMetricsF metrics(uiFont(8.5, QFont::Bold));
+  const QFontMetricsF metrics(interfaceFont(8.5, QFont::Bold));
   return std::ceil(metrics.horizontalAdvance(menuLabel())) + 8.0;
 }
 
@@ -43,7 +43,7 @@ QRectF EditModeArrows::leftFrame() const {
 }
 
 QRectF EditModeArrows::menuFrame() const {
-  const QFontMetricsF metrics(uiFont(8.5, QFont::Bold));
+  const QFontMetricsF metrics(interfaceFont(8.5, QFont::Bold));
   const double height = metrics.height() + 4.0;
   return QRectF(kPadding + kCircle + kSpacing, (this->height() - height) / 2, menuWidth(), height);
 }
@@ -84,7 +84,7 @@ void EditModeArrows::paintEvent(QPaintEvent*) {
   painter.setBrush(srgb(0.0, 0.48, 1.0, 0.7));
   painter.drawRoundedRect(menu, menu.height() / 2, menu.height() / 2);
   painter.setPen(Qt::white);
-  painter.setFont(uiFont(8.5, QFont::Bold));
+  painter.setFont(interfaceFont(8.5, QFont::Bold));
   painter.drawText(menu, Qt::AlignCenter, menuLabel());
 }
 

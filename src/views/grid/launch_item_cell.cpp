@@ -35,12 +35,21 @@ constexpr double kDragOpacity = 0.48;
 // Room around the label for its shadow, in points.
 constexpr double kLabelMargin = 3.0;
 
+// Pictures are made at the size they are shown: drawn on whole pixels they are copied, not
+// resampled, unless a wobble or a scale is under way.
+void drawCentred(QPainter& painter, const QImage& image, QPointF centre) {
+  const QSizeF size = image.deviceIndependentSize();
+  const QPointF origin(std::round(centre.x() - size.width() / 2),
+                       std::round(centre.y() - size.height() / 2));
+  painter.drawImage(origin, image);
+}
+
 QString folderTargetText() {
   return QStringLiteral("松手合并文件夹");
 }
 
 double labelLineHeight() {
-  return std::ceil(QFontMetricsF(uiFont(12.5, QFont::Bold)).height());
+  return std::ceil(QFontMetricsF(interfaceFont(12.5, QFont::Bold)).height());
 }
 
 }  // namespace
@@ -193,11 +202,13 @@ QImage LaunchItemCell::iconImage() {
   };
   if (const AppItem* app = item_.asApp()) {
     icon_ = IconRasterCache::shared().image(store_.icon(*app), pixels, this, ready);
+    if (!icon_.isNull()) icon_.setDevicePixelRatio(ratio);
   } else if (const LaunchFolder* folder = item_.asFolder()) {
     bool complete = true;
     QImage tile = FolderIconPreview::render(
         *folder, side, hovered_, ratio, [&](const AppItem& app, int miniPixels) {
           QImage mini = IconRasterCache::shared().image(store_.icon(app), miniPixels, this, ready);
+          mini.setDevicePixelRatio(ratio);
           complete = complete && !mini.isNull();
           return mini;
         });
@@ -216,7 +227,7 @@ const QImage& LaunchItemCell::labelImage() {
   const QString key =
       QStringLiteral("%1|%2|%3|%4").arg(text).arg(frame.width()).arg(ratio).arg(folderTarget_);
   if (!label_.isNull() && key == labelKey_) return label_;
-  const QFont font = uiFont(kLabelSize, folderTarget_ ? QFont::Bold : QFont::Medium);
+  const QFont font = interfaceFont(kLabelSize, folderTarget_ ? QFont::Bold : QFont::Medium);
   const QFontMetricsF metrics(font);
   const QString shown = metrics.elidedText(text, Qt::ElideRight, frame.width());
   const QSizeF size(frame.width() + 2 * kLabelMargin, frame.height() + 2 * kLabelMargin);
@@ -266,9 +277,11 @@ void LaunchItemCell::paintEvent(QPaintEvent*) {
   painter.save();
   painter.setTransform(jiggle_.transform(icon, now), true);
   const double areaScale = hoverScale_.value(now);
-  painter.translate(icon.center());
-  painter.scale(areaScale, areaScale);
-  painter.translate(-icon.center());
+  if (areaScale != 1.0) {
+    painter.translate(icon.center());
+    painter.scale(areaScale, areaScale);
+    painter.translate(-icon.center());
+  }
   const double side = icon.width();
 
   if (const double s = selectionAmount_.value(now); s > 0.001) {
@@ -308,8 +321,7 @@ void LaunchItemCell::paintEvent(QPaintEvent*) {
   }
   const QImage image = iconImage();
   if (item_.isFolder()) {
-    const double margin = FolderIconPreview::kShadowMargin;
-    painter.drawImage(icon.adjusted(-margin, -margin, margin, margin), image);
+    drawCentred(painter, image, icon.center());
   } else if (image.isNull()) {
     // Not decoded yet: a quiet tile where the icon will be.
     painter.setPen(Qt::NoPen);
@@ -317,7 +329,7 @@ void LaunchItemCell::paintEvent(QPaintEvent*) {
     const QRectF tile = icon.adjusted(side * 0.08, side * 0.08, -side * 0.08, -side * 0.08);
     painter.drawRoundedRect(tile, side * 0.2, side * 0.2);
   } else {
-    painter.drawImage(icon, image);
+    drawCentred(painter, image, icon.center());
   }
   painter.restore();
   painter.restore();
@@ -386,7 +398,7 @@ void LaunchItemCell::click() {
 
 QImage LaunchItemCell::dragPixmapImage() {
   const QImage image = iconImage();
-  if (item_.isFolder() || image.isNull()) return grab(iconFrame().toAlignedRect()).toImage();
+  if (image.isNull()) return grab(iconFrame().toAlignedRect()).toImage();
   return image;
 }
 

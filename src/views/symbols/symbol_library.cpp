@@ -5,6 +5,8 @@
 #include <array>
 #include <cmath>
 #include <initializer_list>
+#include <memory>
+#include <mutex>
 #include <numbers>
 #include <unordered_map>
 #include <utility>
@@ -419,28 +421,42 @@ SymbolOutline keptInside(SymbolOutline outline) {
   return outline;
 }
 
-using Table = std::unordered_map<std::string_view, std::array<SymbolOutline, 5>>;
+// Outlines are made when a symbol is first drawn at a weight, not all at once: making them all
+// would take tens of milliseconds out of the overlay's first frame. Once made they never change.
+class OutlineStore {
+ public:
+  const SymbolOutline* find(std::string_view name, SymbolWeight weight) {
+    const auto index = indexes_.find(name);
+    if (index == indexes_.end()) return nullptr;
+    const auto w = static_cast<std::size_t>(weight);
+    std::lock_guard lock(mutex_);
+    auto& slot = made_[index->second][w];
+    if (!slot)
+      slot = std::make_unique<SymbolOutline>(
+          keptInside(builders()[index->second].second(kStrokeWidths[w])));
+    return slot.get();
+  }
 
-const Table& table() {
-  static const Table built = [] {
-    Table result;
-    for (const auto& [name, build] : builders()) {
-      auto& weights = result[name];
-      for (std::size_t i = 0; i < kStrokeWidths.size(); ++i) {
-        weights[i] = keptInside(build(kStrokeWidths[i]));
-      }
-    }
-    return result;
-  }();
-  return built;
-}
+  static OutlineStore& shared() {
+    static OutlineStore store;
+    return store;
+  }
+
+ private:
+  OutlineStore() : made_(builders().size()) {
+    for (std::size_t i = 0; i < builders().size(); ++i)
+      indexes_.emplace(builders()[i].first, i);
+  }
+
+  std::unordered_map<std::string_view, std::size_t> indexes_;
+  std::mutex mutex_;
+  std::vector<std::array<std::unique_ptr<SymbolOutline>, 5>> made_;
+};
 
 }  // namespace
 
 const SymbolOutline* symbolOutline(std::string_view name, SymbolWeight weight) {
-  const auto found = table().find(name);
-  if (found == table().end()) return nullptr;
-  return &found->second[static_cast<std::size_t>(weight)];
+  return OutlineStore::shared().find(name, weight);
 }
 
 const std::vector<std::string_view>& symbolNames() {
