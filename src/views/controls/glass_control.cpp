@@ -6,7 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
-#include "views/controls/system_font.h"
+#include "views/controls/glass_tints.h"
 
 namespace calyxa {
 namespace {

@@ -4,7 +4,7 @@
 #include <QPainterPath>
 #include <algorithm>
 
-#include "views/controls/system_font.h"
+#include "views/controls/glass_tints.h"
 
 namespace calyxa {
 namespace {

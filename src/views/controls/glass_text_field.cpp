@@ -6,7 +6,7 @@
 #include <QRegularExpression>
 #include <cmath>
 
-#include "views/controls/system_font.h"
+#include "views/controls/glass_tints.h"
 
 namespace calyxa {
 

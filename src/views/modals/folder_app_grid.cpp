@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "views/controls/system_font.h"
+#include "views/controls/glass_tints.h"
 #include "views/effects/desktop_snapshot.h"
 #include "views/icon_raster_cache.h"
 #include "views/symbols/symbol_glyph.h"
@@ -21,7 +21,7 @@ constexpr double kNameGap = 8;
 constexpr double kBadge = 18;
 
 QFont nameFont() {
-  return systemFont(12.5, QFont::Medium);
+  return interfaceFont(12.5, QFont::Medium);
 }
 
 // The soft shadow under an icon, the same for all: made once.
@@ -57,7 +57,7 @@ void styleOverlayMenu(QMenu& menu) {
       "rgba(255,255,255,50); border-radius: 8px; padding: 4px; }"
       "QMenu::item { padding: 5px 16px 5px 10px; border-radius: 5px; }"
       "QMenu::item:selected { background: rgba(90, 170, 255, 150); }");
-  menu.setFont(systemFont(13));
+  menu.setFont(interfaceFont(13));
 }
 
 FolderAppGrid::FolderAppGrid(TilewellStore& store, QWidget* parent)

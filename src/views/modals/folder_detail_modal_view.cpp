@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "platform/qt/property_observer.h"
-#include "views/controls/system_font.h"
+#include "views/controls/glass_tints.h"
 
 namespace calyxa {
 namespace {
@@ -57,7 +57,7 @@ FolderDetailModalView::FolderDetailModalView(TilewellStore& store, std::function
 
   GlassTextField::Look nameLook;
   nameLook.placeholder = "输入文件夹名称...";
-  nameLook.font = systemFont(22, QFont::Bold);
+  nameLook.font = interfaceFont(22, QFont::Bold);
   nameLook.leadingSymbol = "folder.fill";
   nameLook.leadingPoints = 20;
   nameLook.leadingColor = srgb(0.45, 0.85, 1.0);
@@ -74,7 +74,7 @@ FolderDetailModalView::FolderDetailModalView(TilewellStore& store, std::function
     if (folder_) store_.removeAppFromFolder(folder_->id, app.id);
   };
 
-  GlassButton::Look addLook = capsuleLook("添加同类应用", systemFont(12.5, QFont::DemiBold),
+  GlassButton::Look addLook = capsuleLook("添加同类应用", interfaceFont(12.5, QFont::DemiBold),
                                           Qt::white, cyanTint(), 0.18, 14);
   addLook.symbol = "plus.circle.fill";
   addButton_ = new GlassButton(
@@ -87,13 +87,14 @@ FolderDetailModalView::FolderDetailModalView(TilewellStore& store, std::function
       content);
   addButton_->setAccessibleRole(QAccessible::ButtonMenu);
   dissolveButton_ = new GlassButton(
-      capsuleLook("解散文件夹", systemFont(12.5, QFont::Medium), white(0.85), Qt::white, 0.08, 14),
+      capsuleLook("解散文件夹", interfaceFont(12.5, QFont::Medium), white(0.85), Qt::white, 0.08,
+                  14),
       [this] {
         if (folder_) store_.dissolveFolder(folder_->id);
       },
       content);
   doneButton_ = new GlassButton(
-      capsuleLook("完成", systemFont(12.5, QFont::DemiBold), Qt::white, greenTint(), 0.22, 20),
+      capsuleLook("完成", interfaceFont(12.5, QFont::DemiBold), Qt::white, greenTint(), 0.22, 20),
       [this] { onDismiss_(); }, content);
 
   onDimmingClick = [this] { onDismiss_(); };

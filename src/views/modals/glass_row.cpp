@@ -5,7 +5,7 @@
 #include <QTextLayout>
 #include <cmath>
 
-#include "views/controls/system_font.h"
+#include "views/controls/glass_tints.h"
 #include "views/symbols/symbol_glyph.h"
 
 namespace calyxa {
@@ -18,10 +18,10 @@ constexpr double kTrailingSpacing = 8;
 constexpr double kBadgeGap = 8;
 
 QFont titleFont() {
-  return systemFont(13.5, QFont::DemiBold);
+  return interfaceFont(13.5, QFont::DemiBold);
 }
 QFont descriptionFont() {
-  return systemFont(11.5, QFont::Normal);
+  return interfaceFont(11.5, QFont::Normal);
 }
 
 VantorelModifier rowGlass() {
@@ -41,23 +41,29 @@ double wrappedHeight(const QString& text, const QFont& font, double width) {
 
 StatusBadge StatusBadge::permission(bool granted) {
   if (granted) {
-    return {srgb(0.2, 0.95, 0.55),         "已授权",
-            systemFont(10.5, QFont::Bold), srgb(0.35, 0.98, 0.65),
-            srgb(0.15, 0.78, 0.45, 0.22),  srgb(0.3, 0.95, 0.6, 0.45)};
+    return {srgb(0.2, 0.95, 0.55),
+            "已授权",
+            interfaceFont(10.5, QFont::Bold),
+            srgb(0.35, 0.98, 0.65),
+            srgb(0.15, 0.78, 0.45, 0.22),
+            srgb(0.3, 0.95, 0.6, 0.45)};
   }
-  return {srgb(1.0, 0.26, 0.26),     "未授权",   systemFont(10.5, QFont::DemiBold), white(0.62),
+  return {srgb(1.0, 0.26, 0.26),     "未授权",   interfaceFont(10.5, QFont::DemiBold), white(0.62),
           srgb(0.5, 0.5, 0.5, 0.28), white(0.16)};
 }
 
 StatusBadge StatusBadge::loginItem(bool enabled) {
   if (enabled) {
-    return {srgb(0.2, 0.95, 0.55),         "已开启",
-            systemFont(10.5, QFont::Bold), srgb(0.35, 0.98, 0.65),
-            srgb(0.15, 0.78, 0.45, 0.22),  srgb(0.3, 0.95, 0.6, 0.45)};
+    return {srgb(0.2, 0.95, 0.55),
+            "已开启",
+            interfaceFont(10.5, QFont::Bold),
+            srgb(0.35, 0.98, 0.65),
+            srgb(0.15, 0.78, 0.45, 0.22),
+            srgb(0.3, 0.95, 0.6, 0.45)};
   }
   return {white(0.45),
           "未开启",
-          systemFont(10.5, QFont::DemiBold),
+          interfaceFont(10.5, QFont::DemiBold),
           white(0.62),
           srgb(0.5, 0.5, 0.5, 0.28),
           white(0.16)};

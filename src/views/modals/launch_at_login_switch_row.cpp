@@ -1,7 +1,7 @@
 #include "views/modals/launch_at_login_switch_row.h"
 
 #include "platform/qt/property_observer.h"
-#include "views/controls/system_font.h"
+#include "views/controls/glass_tints.h"
 
 namespace calyxa {
 

@@ -12,7 +12,7 @@
 #include <cmath>
 
 #include "platform/qt/property_observer.h"
-#include "views/controls/system_font.h"
+#include "views/controls/glass_tints.h"
 #include "views/symbols/symbol_glyph.h"
 
 namespace calyxa {
@@ -41,7 +41,7 @@ ModalStyle onboardingStyle() {
 GlassButton::Look rowButtonLook(const QString& text, bool granted) {
   GlassButton::Look look;
   look.text = text;
-  look.font = systemFont(11.5, QFont::DemiBold);
+  look.font = interfaceFont(11.5, QFont::DemiBold);
   look.insetX = 12;
   look.insetY = 6;
   look.glass = vantorel(GlassShape::capsule(), granted ? greenTint() : cyanTint(),
@@ -50,10 +50,10 @@ GlassButton::Look rowButtonLook(const QString& text, bool granted) {
 }
 
 QFont titleFont() {
-  return systemFont(21, QFont::Bold);
+  return interfaceFont(21, QFont::Bold);
 }
 QFont subtitleFont() {
-  return systemFont(12.5, QFont::Medium);
+  return interfaceFont(12.5, QFont::Medium);
 }
 const QString kSubtitle = "首次使用请确认以下两项系统权限，以获得完整的全屏启动台体验";
 
@@ -94,7 +94,7 @@ class InputGroupHint final : public QWidget {
   int heightForWidth(int width) const override {
     const double textWidth = width - 2 * 14;
     const QRectF text =
-        QFontMetricsF(systemFont(11.5))
+        QFontMetricsF(interfaceFont(11.5))
             .boundingRect(QRectF(0, 0, textWidth, 1e6), Qt::TextWordWrap, this->text());
     return static_cast<int>(std::ceil(14 + text.height() + 8 + commandHeight() + 14));
   }
@@ -114,7 +114,7 @@ class InputGroupHint final : public QWidget {
     const VantorelModifier glass = vantorel(
         GlassShape::roundedRectangle(18, GlassShape::CornerStyle::continuous), cyanTint(), 0.1);
     cache_.paintBackground(painter, glass, bounds);
-    painter.setFont(systemFont(11.5));
+    painter.setFont(interfaceFont(11.5));
     painter.setPen(white(0.8));
     const QRectF textBox(14, 14, width() - 28, height() - 28 - commandHeight() - 8);
     painter.drawText(textBox, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text());
@@ -167,7 +167,7 @@ OnboardingModalView::OnboardingModalView(TilewellStore& store, QWidget* parent, 
       gestureRow_);
   GlassButton::Look confirmedLook;
   confirmedLook.text = "我已授权";
-  confirmedLook.font = systemFont(10, QFont::Medium);
+  confirmedLook.font = interfaceFont(10, QFont::Medium);
   confirmedLook.textColor = white(0.65);
   confirmedLook.insetX = 2;
   confirmedLook.insetY = 4;
@@ -183,7 +183,7 @@ OnboardingModalView::OnboardingModalView(TilewellStore& store, QWidget* parent, 
 
   GlassButton::Look enterLook;
   enterLook.text = "进入全屏启动台";
-  enterLook.font = systemFont(14, QFont::Bold);
+  enterLook.font = interfaceFont(14, QFont::Bold);
   enterLook.symbol = "arrow.right";
   enterLook.symbolPoints = 12.5;
   enterLook.symbolWeight = SymbolWeight::bold;

@@ -5,7 +5,7 @@
 #include <QPainter>
 
 #include "platform/qt/property_observer.h"
-#include "views/controls/system_font.h"
+#include "views/controls/glass_tints.h"
 #include "views/symbols/symbol_glyph.h"
 
 namespace calyxa {
@@ -33,7 +33,7 @@ GlassButton::Look actionLook(QString text, std::string symbol, QColor textColor,
   GlassButton::Look look;
   look.text = std::move(text);
   look.symbol = std::move(symbol);
-  look.font = systemFont(12.5, QFont::Medium);
+  look.font = interfaceFont(12.5, QFont::Medium);
   look.textColor = textColor;
   look.insetX = 8;
   look.insetY = 9;
@@ -54,7 +54,7 @@ QuickSettingsModalView::QuickSettingsModalView(TilewellStore& store, QWidget* pa
   closeLook.symbol = "xmark";
   closeLook.symbolPoints = 11;
   closeLook.symbolWeight = SymbolWeight::bold;
-  closeLook.font = systemFont(12, QFont::Bold);
+  closeLook.font = interfaceFont(12, QFont::Bold);
   closeLook.textColor = white(0.75);
   closeLook.insetX = closeLook.insetY = 8.5;
   closeLook.roundFill = white(0.1);
@@ -102,7 +102,7 @@ QuickSettingsModalView::QuickSettingsModalView(TilewellStore& store, QWidget* pa
 
   GlassButton::Look doneLook;
   doneLook.text = "完成";
-  doneLook.font = systemFont(13.5, QFont::Bold);
+  doneLook.font = interfaceFont(13.5, QFont::Bold);
   doneLook.glass = vantorel(GlassShape::roundedRectangle(13, GlassShape::CornerStyle::continuous),
                             cyanTint(), 0.22, true, 1.0);
   doneButton_ = new GlassButton(
@@ -168,8 +168,8 @@ void QuickSettingsModalView::paintHeader(QPainter& painter) {
               srgb(0.45, 0.85, 1.0));
   const double textLeft = kInset + 22 + 10;
   const double textWidth = panel().width() - kInset - 28 - 10 - textLeft;
-  const QFont title = systemFont(18, QFont::Bold);
-  const QFont detail = systemFont(11.5, QFont::Medium);
+  const QFont title = interfaceFont(18, QFont::Bold);
+  const QFont detail = interfaceFont(11.5, QFont::Medium);
   const QFontMetricsF titleMetrics(title), detailMetrics(detail);
   const double block = titleMetrics.height() + 2 + detailMetrics.height();
   const double y = top + (kHeaderHeight - block) / 2;

@@ -1,15 +1,11 @@
 #pragma once
 
 #include <QColor>
-#include <QFont>
 
+#include "views/interface_font.h"
 #include "views/view_style.h"
 
 namespace calyxa {
-
-// The modals' font at `points` (layout points, logical pixels) in `weight`: a CJK sans-serif
-// first, whose Latin letters match its Chinese, so that mixed titles read as one face.
-QFont systemFont(double points, QFont::Weight weight = QFont::Normal);
 
 // The named colours the modals tint glass with.
 inline QColor cyanTint() {
