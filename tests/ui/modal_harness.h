@@ -22,6 +22,7 @@ struct ModalHarness {
     platform.userDatabase->home = realHome.path().string();
     store = std::make_unique<TestStore>(platform);
     if (!items.empty()) (*store)->items = std::move(items);
+    (*store)->invalidateFilterCache();
     host.resize(1440, 900);
     backdrop = new VitrelAmbientBackdrop(&host);
     backdrop->setGeometry(host.rect());

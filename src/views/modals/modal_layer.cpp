@@ -112,14 +112,17 @@ void ModalLayer::captureBeneath() {
   image.setDevicePixelRatio(ratio);
   image.fill(Qt::black);
   const QRegion area(geometry());
-  // The parent's own background, then the siblings stacked below this layer, in order.
-  parent->render(&image, QPoint(), area, QWidget::DrawWindowBackground);
+  // What the parent paints itself, then the siblings stacked below this layer, in order; none
+  // of them with the palette's background, which the overlay never shows.
+  parent->render(&image, QPoint(), area, {});
   for (QObject* child : parent->children()) {
     if (child == this) break;
     auto* sibling = qobject_cast<QWidget*>(child);
-    if (!sibling || !sibling->isVisible() || !sibling->geometry().intersects(geometry())) continue;
-    sibling->render(&image, sibling->pos() - pos(), QRegion(geometry().translated(-sibling->pos())),
-                    QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    if (!sibling || !sibling->isVisible()) continue;
+    const QRect shared = geometry() & sibling->geometry();
+    if (shared.isEmpty()) continue;
+    sibling->render(&image, shared.topLeft() - pos(), QRegion(shared.translated(-sibling->pos())),
+                    QWidget::DrawChildren);
   }
   beneath_ = std::move(image);
   setAttribute(Qt::WA_OpaquePaintEvent, true);
