@@ -15,12 +15,17 @@ class ModalLayer::Transition final : public QGraphicsEffect {
  public:
   Transition(ModalLayer& layer) : layer_(layer) {}
 
+  // The panel is drawn once per motion: its controls do not change in the fraction of a second
+  // it takes, and each frame then only blends one picture.
+  void restart() { picture_ = QPixmap(); }
+
  protected:
   void draw(QPainter* painter) override {
     const double p = std::clamp(layer_.presence(), 0.0, 1.0);
     if (p <= 0.0) return;
-    QPoint offset;
-    const QPixmap source = sourcePixmap(Qt::LogicalCoordinates, &offset, NoPad);
+    if (picture_.isNull()) picture_ = sourcePixmap(Qt::LogicalCoordinates, &offset_, NoPad);
+    const QPixmap& source = picture_;
+    const QPoint offset = offset_;
     const double scale = layer_.panelScale();
     const QRectF bounds = boundingRectFor(sourceBoundingRect(Qt::LogicalCoordinates));
     painter->save();
@@ -35,6 +40,8 @@ class ModalLayer::Transition final : public QGraphicsEffect {
 
  private:
   ModalLayer& layer_;
+  QPixmap picture_;
+  QPoint offset_;
 };
 
 ModalPanel::ModalPanel(const VantorelModifier& glass, QWidget* parent)
@@ -85,6 +92,7 @@ void ModalLayer::setPresented(bool presented, const Transaction& transaction) {
     relayout();
   }
   transition_->setEnabled(presence_.isAnimating(now));
+  transition_->restart();
   if (presence_.isAnimating(now)) {
     captureBeneath();
   } else {
@@ -98,7 +106,10 @@ void ModalLayer::setPresented(bool presented, const Transaction& transaction) {
 bool ModalLayer::watchClosing() {
   const bool moving = presence_.isAnimating(animator_.now());
   if (transition_->isEnabled() != moving) transition_->setEnabled(moving);
-  if (!moving) releaseBeneath();
+  if (!moving) {
+    releaseBeneath();
+    transition_->restart();
+  }
   if (presented_ || moving) return moving;
   hide();
   return false;
@@ -146,6 +157,7 @@ void ModalLayer::relayout() {
   panel_->setGeometry(QRect(
       QPoint(area.center().x() - size.width() / 2 + 1, area.center().y() - size.height() / 2 + 1),
       size));
+  transition_->restart();
   update();
 }
 
