@@ -14,6 +14,7 @@
 #include "catalogue/tilewell_store.h"
 #include "platform/qt/qt_platform_services.h"
 #include "views/icon_raster_cache.h"
+#include "views/modals/overlay_modals.h"
 #include "views/tilewell_view.h"
 
 namespace calyxa {
@@ -75,7 +76,7 @@ class NoHomeUserDatabase final : public UserDatabase {
 void usageLine(const std::string& reason) {
   std::fprintf(stderr,
                "Calyxa: %s\nusage: Calyxa --snapshot FILE.png [--size WxH] [--page N] "
-               "[--search TEXT] [--edit]\n",
+               "[--search TEXT] [--edit] [--folder ID] [--settings] [--onboarding]\n",
                reason.c_str());
 }
 
@@ -116,12 +117,14 @@ std::variant<SnapshotOptions, SnapshotUsageError> parseSnapshotArguments(
   bool haveFile = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
-    if (argument == "--edit") {
-      options.edit = true;
+    if (argument == "--edit" || argument == "--settings" || argument == "--onboarding") {
+      (argument == "--edit" ? options.edit
+                            : (argument == "--settings" ? options.settings : options.onboarding)) =
+          true;
       continue;
     }
     if (argument != "--snapshot" && argument != "--size" && argument != "--page" &&
-        argument != "--search") {
+        argument != "--search" && argument != "--folder") {
       return SnapshotUsageError{"unknown argument " + argument};
     }
     if (i + 1 >= arguments.size()) return SnapshotUsageError{argument + " needs a value"};
@@ -145,6 +148,9 @@ std::variant<SnapshotOptions, SnapshotUsageError> parseSnapshotArguments(
         return SnapshotUsageError{"--page wants a page number from 1, not " + value};
       }
       options.page = *page - 1;
+    } else if (argument == "--folder") {
+      if (value.empty()) return SnapshotUsageError{"--folder needs a folder id"};
+      options.folder = value;
     } else {
       options.search = value;
     }
@@ -201,13 +207,28 @@ int runSnapshotCommand(int argc, char** argv) {
   FrameDriver driver(clock, services.mainQueue);
   PagerMotionController pager;
   TilewellStore store(services, pager);
+  std::optional<LaunchFolder> folder;
+  if (options.folder) {
+    for (const LaunchItem& item : store.items.get()) {
+      if (item.isFolder() && item.id() == *options.folder) folder = *item.asFolder();
+    }
+    if (!folder) {
+      usageLine("no folder on the grid has the id " + *options.folder);
+      return EX_USAGE;
+    }
+  }
   TilewellView view(
       store, [] {}, nullptr, driver);
+  installOverlayModals(view, store, driver, [] {});
   view.resize(options.width, options.height);
   withoutAnimation([&] {
     store.isPresented = true;
     if (options.search) store.searchText = *options.search;
     store.isEditingPositions = options.edit;
+    // Only the modals asked for: a first run would otherwise always show onboarding.
+    store.showOnboarding = options.onboarding;
+    store.showSettings = options.settings;
+    store.activeFolder = folder;
   });
   pager.switchPageAnimated(options.page);
   view.show();

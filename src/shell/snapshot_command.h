@@ -7,8 +7,9 @@
 
 namespace calyxa {
 
-// `Calyxa --snapshot FILE.png [--size WxH] [--page N] [--search TEXT] [--edit]`: the overlay as
-// it would open now, rendered to a picture without a display.
+// `Calyxa --snapshot FILE.png [--size WxH] [--page N] [--search TEXT] [--edit] [--folder ID]
+// [--settings] [--onboarding]`: the overlay as it would open now, rendered to a picture without a
+// display, with the folder ID open, the settings or the onboarding modal over it when asked.
 struct SnapshotOptions {
   std::string file;
   int width = 1440;
@@ -16,6 +17,9 @@ struct SnapshotOptions {
   int page = 0;  // 0-based; the command line counts from 1
   std::optional<std::string> search;
   bool edit = false;
+  std::optional<std::string> folder;
+  bool settings = false;
+  bool onboarding = false;
 };
 
 struct SnapshotUsageError {

@@ -15,6 +15,7 @@ void ModalSlot::setGeometry(const QRect& area) {
 }
 
 void ModalSlot::setPresent(bool present, const Transaction& transaction, const QString& key) {
+  if (widget_ && selfPresenting_) return;
   if (present && widget_ && key != key_) {
     widget_->deleteLater();
     widget_ = nullptr;
@@ -23,6 +24,11 @@ void ModalSlot::setPresent(bool present, const Transaction& transaction, const Q
   key_ = key;
   if (present && !widget_ && factory_) {
     widget_ = factory_(host_);
+    selfPresenting_ = widget_ && widget_->property("presentsItself").toBool();
+    if (selfPresenting_) {
+      widget_->setGeometry(area_);
+      return;
+    }
     if (widget_) {
       effect_ = new PresentationEffect(0.95, 0.0, widget_);  // owned by the modal
       effect_->setPresence(0.0);

@@ -13,7 +13,9 @@ class PresentationEffect;
 
 // A place in the overlay's stack for one modal: while the store asks for it, the widget made by
 // the factory fills the content area; it comes and goes with a fade and a scale from 0.95, and
-// is destroyed once gone. Without a factory the place stays empty.
+// is destroyed once gone. Without a factory the place stays empty. A widget with the property
+// "presentsItself" set follows the store by itself: the place makes it once, then only places
+// and stacks it.
 class ModalSlot {
  public:
   using Factory = std::function<QWidget*(QWidget* parent)>;
@@ -41,6 +43,7 @@ class ModalSlot {
   QString key_;
   QRect area_;
   bool present_ = false;
+  bool selfPresenting_ = false;
   Animated<double> presence_{0.0};
   FrameDriver::Client frames_;
 };

@@ -119,14 +119,23 @@ void TilewellView::setFolderModalFactory(FolderModalFactory factory) {
         },
         [this](const AppItem& app) { launch(app); });
   });
+  const auto& open = store_.activeFolder.get();
+  folderSlot_->setPresent(open.has_value(), Transaction{},
+                          open ? QString::fromStdString(open->id) : QString());
+  restack();
 }
 
 void TilewellView::setSettingsModalFactory(ModalFactory factory) {
   settingsSlot_->setFactory(std::move(factory));
+  // Asked for before the factory came (the first run's onboarding): shown at once.
+  settingsSlot_->setPresent(store_.showSettings, Transaction{});
+  restack();
 }
 
 void TilewellView::setOnboardingModalFactory(ModalFactory factory) {
   onboardingSlot_->setFactory(std::move(factory));
+  onboardingSlot_->setPresent(store_.showOnboarding, Transaction{});
+  restack();
 }
 
 void TilewellView::setRevealInFileViewer(std::function<void(const AppItem&)> reveal) {
