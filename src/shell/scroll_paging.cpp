@@ -119,6 +119,7 @@ void ScrollPaging::processTrackpadScroll(const ScrollEvent& event) {
       isInteractiveDragging_ = false;
       // Fingers that rested before lifting mean no flick.
       if (now - lastScrollEventTime_ > kRestingPause) currentVelocityX_ *= kRestingVelocityFactor;
+      lastReleaseVelocity_ = currentVelocityX_;
       pager.finishInteractiveDrag(currentVelocityX_, pageWidth);
       currentVelocityX_ = 0.0;
       break;

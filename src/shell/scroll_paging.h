@@ -70,6 +70,8 @@ class ScrollPaging {
 
   double currentVelocityX() const { return currentVelocityX_; }
   bool isInteractiveDragging() const { return isInteractiveDragging_; }
+  // The velocity the pager was given when the last drag ended.
+  std::optional<double> lastReleaseVelocity() const { return lastReleaseVelocity_; }
 
  private:
   TilewellStore& store_;
@@ -80,6 +82,7 @@ class ScrollPaging {
   double currentVelocityX_ = 0.0;
   bool isInteractiveDragging_ = false;
   std::optional<double> lastDiscreteWheelTime_;
+  std::optional<double> lastReleaseVelocity_;
   std::optional<Cancellable> phaselessEnd_;
   LifetimeToken lifetime_;
 };
