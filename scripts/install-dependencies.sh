@@ -6,7 +6,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   libicu-dev nlohmann-json3-dev libplist-dev libevdev-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-image-formats-plugins libgl-dev libxcb1-dev fonts-noto-cjk
+  qt6-base-dev qt6-image-formats-plugins libgl-dev libxcb1-dev fonts-noto-cjk fonts-noto-color-emoji
   # the end-to-end test on a real X server, and its screenshots
   xvfb xdotool x11-utils dbus xcompmgr imagemagick
 )

@@ -110,6 +110,8 @@ void AppDelegate::setupFullScreenTilewellWindow() {
   }
   if (!hostingView_) hostingView_ = new QWidget(&window);
   layout->addWidget(hostingView_);
+  // A root view with a field for the keyboard (the search) takes the window's focus.
+  if (hostingView_->focusProxy()) window.setFocusProxy(hostingView_);
 }
 
 void AppDelegate::escapeOrDismiss() {
