@@ -18,7 +18,7 @@ struct LaunchArguments {
 inline constexpr const char* kLauncherUsage =
     "usage: Calyxa [--launched-at-login]\n"
     "       Calyxa --toggle | --show | --hide\n"
-    "       Calyxa --snapshot PNG [options]   (see Calyxa --snapshot --help)\n";
+    "       Calyxa --snapshot FILE.png [--size WxH] [--page N] [--search TEXT] [--edit]\n";
 
 // Nothing for arguments it does not know, or more than one command.
 std::optional<LaunchArguments> parseLaunchArguments(const std::vector<std::string>& arguments);
