@@ -112,6 +112,7 @@ void AppDelegate::setupFullScreenTilewellWindow() {
   layout->addWidget(hostingView_);
   // A root view with a field for the keyboard (the search) takes the window's focus.
   if (hostingView_->focusProxy()) window.setFocusProxy(hostingView_);
+  if (onOverlayCreated) onOverlayCreated(window);
 }
 
 void AppDelegate::escapeOrDismiss() {

@@ -101,6 +101,9 @@ class AppDelegate {
                           std::optional<QPoint> activeWindowCentre, int primary);
   QScreen* resolveActiveScreen() const;
 
+  // Runs once the overlay window exists, before anything is shown.
+  std::function<void(TilewellOverlayWindow&)> onOverlayCreated;
+
   TilewellOverlayWindow* overlayWindow() const { return overlayWindow_.get(); }
   QWidget* hostingView() const { return hostingView_; }
   StatusItem* statusItem() const { return statusItem_.get(); }

@@ -13,6 +13,7 @@
 #include "platform/qt/qt_folder_chooser.h"
 #include "platform/qt/qt_platform_services.h"
 #include "shell/app_delegate.h"
+#include "shell/frame_log.h"
 #include "shell/launch_arguments.h"
 #include "shell/root_view.h"
 #include "shell/session_bus.h"
@@ -115,11 +116,18 @@ int runLauncher(int argc, char** argv) {
   delegateForExitHook = &launcher;
   std::atexit(tidyUpAtExit);
 
+  // For the start-up benchmark: when each showing's first frame was on screen.
+  std::unique_ptr<FrameLog> frameLog = FrameLog::fromEnvironment();
+  if (frameLog) frameLog->attach(launcher);
   launcher.applicationDidFinishLaunching(forceShow);
 
   RemoteControl remote;
-  remote.onToggle = [&launcher] { launcher.toggleTilewell(); };
-  remote.onShow = [&launcher] {
+  remote.onToggle = [&] {
+    if (frameLog) frameLog->note("request");
+    launcher.toggleTilewell();
+  };
+  remote.onShow = [&] {
+    if (frameLog) frameLog->note("request");
     launcher.isTilewellVisible() ? launcher.forceFocusAndFront() : launcher.showTilewell(true);
   };
   remote.onHide = [&launcher] { launcher.hideTilewell(true); };

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QNativeGestureEvent>
 #include <QScreen>
+#include <QTimer>
 #include <QWheelEvent>
 #include <QWindow>
 
@@ -79,6 +80,10 @@ bool TilewellOverlayWindow::belongsHere(QObject* object) const {
 
 bool TilewellOverlayWindow::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
+    case QEvent::Expose:
+    case QEvent::UpdateRequest:
+      if (watched == windowHandle()) reportFrameAfterThisEvent();
+      return false;
     case QEvent::KeyPress:
       return belongsHere(watched) && handleKeyPress(static_cast<QKeyEvent&>(*event));
     case QEvent::Wheel:
@@ -264,6 +269,17 @@ QVariant TilewellOverlayWindow::inputMethodQuery(Qt::InputMethodQuery query) con
 void TilewellOverlayWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (!focusWidget()) setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void TilewellOverlayWindow::reportFrameAfterThisEvent() {
+  // The window system's expose and update events paint the widgets and flush the frame before
+  // they return: the report waits for the end of the event.
+  if (!onFramePainted || frameReportPending_) return;
+  frameReportPending_ = true;
+  QTimer::singleShot(0, this, [this] {
+    frameReportPending_ = false;
+    if (onFramePainted) onFramePainted();
+  });
 }
 
 void TilewellOverlayWindow::changeEvent(QEvent* event) {

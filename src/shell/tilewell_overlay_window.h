@@ -31,6 +31,8 @@ class TilewellOverlayWindow final : public QWidget {
   std::function<bool(const ScrollEvent&)> onScroll;
   // The input method's unfinished text changed.
   std::function<void(const QString& preedit)> onPreeditChanged;
+  // A frame of the window was painted and handed to the window system.
+  std::function<void()> onFramePainted;
 
   // Covers `screen`'s full geometry (not its available area).
   void placeOnScreen(QScreen* screen);
@@ -57,6 +59,7 @@ class TilewellOverlayWindow final : public QWidget {
   bool belongsHere(QObject* object) const;
   bool handleKeyPress(QKeyEvent& event);
   bool editSearch(char action, bool shift);
+  void reportFrameAfterThisEvent();
   // Desktop hints the toolkit has no words for; a window manager drops them when the window is
   // withdrawn, so they are set before every showing.
   void applyX11DesktopHints();
@@ -64,6 +67,7 @@ class TilewellOverlayWindow final : public QWidget {
   TilewellStore& store_;
   std::shared_ptr<EventMonitors> eventMonitors_;
   QString preedit_;
+  bool frameReportPending_ = false;
 };
 
 }  // namespace calyxa

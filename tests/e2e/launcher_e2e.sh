@@ -25,7 +25,8 @@ if [ "${CALYXA_E2E_INNER:-}" != 1 ]; then
   for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
   [ -s "$work/display" ] || { echo "Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
   export DISPLAY=":$(head -n1 "$work/display")"
-  export CALYXA_E2E_INNER=1 CALYXA_E2E_WORK=$work
+  for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  export CALYXA_E2E_INNER=1 CALYXA_E2E_WORK=$work CALYXA_E2E_XVFB_PID=$xvfb_pid
   status=0
   dbus-run-session -- "$0" "$@" || status=$?
   exit $status
@@ -181,8 +182,19 @@ layout=$HOME/CalyxaData/tilewell_layout.json
 grep -q 'Quillpad' "$layout" || fail "the layout file lacks the catalogue: $(cat "$layout")"
 
 "$calyxa" --hide || fail "--hide without a launcher failed"
-"$calyxa" --frobnicate 2>/dev/null && fail "an unknown argument was accepted"
-[ $? = 64 ] || true
+unknown=0
+"$calyxa" --frobnicate 2>/dev/null || unknown=$?
+[ "$unknown" = 64 ] || fail "an unknown argument ended with status $unknown, not 64"
 env -u DISPLAY "$calyxa" 2>"$work/nodisplay.err" && fail "ran without a display"
 [ "$(wc -l <"$work/nodisplay.err")" = 1 ] || fail "no display: not one line: $(cat "$work/nodisplay.err")"
+# The display goes away under a running launcher: it must not stay, and it still gives the
+# gestures back.
+start_calyxa
+last=$started
+wait_for 20 is_visible || fail "the last launcher did not come up"
+"$ctl" gestures status | grep -q '^taken-over yes' || fail "gestures not taken over again"
+kill -TERM "$CALYXA_E2E_XVFB_PID"
+wait_for 20 gone "$last" || fail "the launcher outlived its display"
+"$ctl" gestures status | grep -q "^$pinch_key current=2\$" ||
+  fail "the pinch preference was not restored when the display went: $("$ctl" gestures status)"
 echo "PASS ($shot screenshots in $renders)"

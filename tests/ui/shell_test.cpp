@@ -2,12 +2,17 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFileDialog>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
+#include <QNativeGestureEvent>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include "editing/arrangement_checks.h"
+#include "platform/qt/qt_folder_chooser.h"
 #include "shell/app_delegate.h"
 #include "shell/launch_arguments.h"
 #include "shell/session_bus.h"
@@ -249,6 +254,57 @@ TEST(OverlayShowHideTest, ShowingHidingAndTheirOverlaps) {
     ((*launcher.monitor).*slot)();
     EXPECT_EQ(delegate.isTilewellVisible(), visible);
   }
+}
+
+TEST(OverlayShowHideTest, PinchZoomAndHotKeysReachTheGestureMonitorFromTheOverlay) {
+  Launcher launcher;
+  launcher.time().advance(1.0);  // clear of the magnify cooldown
+  const auto zoom = [&](Qt::NativeGestureType type, double value) {
+    QNativeGestureEvent event(type, QPointingDevice::primaryPointingDevice(), 2, QPointF(5, 5),
+                              QPointF(5, 5), QPointF(5, 5), value, QPointF());
+    QApplication::sendEvent(&launcher.window(), &event);
+  };
+  zoom(Qt::BeginNativeGesture, 0);
+  for (int i = 0; i < 3; ++i)
+    zoom(Qt::ZoomNativeGesture, 0.1);  // fingers spreading: past +0.25
+  launcher.time().runReady();
+  EXPECT_FALSE(launcher.delegate->isTilewellVisible()) << "a spread closes the overlay";
+
+  launcher.delegate->showTilewell(false);
+  launcher.key(Qt::Key_F4);
+  launcher.time().runReady();
+  EXPECT_FALSE(launcher.delegate->isTilewellVisible()) << "F4 in the overlay toggles it";
+  launcher.delegate->showTilewell(false);
+  launcher.key(Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier, "\x0c");
+  launcher.time().runReady();
+  EXPECT_FALSE(launcher.delegate->isTilewellVisible()) << "so does Ctrl+Shift+L";
+}
+
+TEST(StartUpTest, TheFolderChooserAsksWithTheTextsAndAnswersASystemPath) {
+  TempDir root;
+  std::filesystem::create_directories(root.path() / "Applications/Games");
+  QtFolderChooser chooser(SystemRoot(root.path()), [] { return nullptr; });
+  FolderChooserRequest request;
+  request.title = "授权读取";
+  request.message = "请选择文件夹";
+  request.confirmButtonText = "授权访问";
+  request.startDirectory = "/Applications";
+  QStringList seen;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    seen << dialog->windowTitle() << dialog->labelText(QFileDialog::Accept)
+         << dialog->directory().absolutePath();
+    for (auto* label : dialog->findChildren<QLabel*>()) {
+      if (label->text() == "请选择文件夹") seen << label->text();
+    }
+    dialog->selectFile(QString::fromStdString((root.path() / "Applications/Games").string()));
+    static_cast<QDialog*>(dialog)->accept();
+  });
+  EXPECT_EQ(chooser.chooseFolder(request), "/Applications/Games");
+  EXPECT_EQ(seen, QStringList({"授权读取", "授权访问",
+                               QString::fromStdString((root.path() / "Applications").string()),
+                               "请选择文件夹"}));
 }
 
 TEST(StartUpTest, LoginLaunchesStayQuietOnceOnboardingIsDone) {
