@@ -4,9 +4,10 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
-  libicu-dev nlohmann-json3-dev libplist-dev libevdev-dev
+  libicu-dev nlohmann-json3-dev libplist-dev libevdev-dev libglib2.0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-image-formats-plugins libgl-dev libxcb1-dev fonts-noto-cjk fonts-noto-color-emoji
+  qt6-base-dev qt6-image-formats-plugins libqt6svg6 libgl-dev libxcb1-dev
+  fonts-noto-cjk fonts-noto-color-emoji
   # the end-to-end test on a real X server, and its screenshots
   xvfb xdotool x11-utils dbus xcompmgr imagemagick
 )

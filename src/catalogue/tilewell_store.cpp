@@ -42,10 +42,16 @@ void TilewellStore::initialise() {
   refreshLaunchAtLoginState();
   scanApplications(std::nullopt, /*showToast=*/false);
   startPermissionPolling();
+  if (services.desktopEntries) {
+    desktopEntriesWatch = services.desktopEntries->watchChanges([this, alive = lifetime.watch()] {
+      if (!alive.expired()) installedApplicationsChanged();
+    });
+  }
 }
 
 TilewellStore::~TilewellStore() {
   if (permissionTimer) permissionTimer->cancel();
+  if (installedAppsRefresh) installedAppsRefresh->cancel();
 }
 
 TilewellStore& TilewellStore::shared() {

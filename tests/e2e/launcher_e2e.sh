@@ -19,13 +19,20 @@ if [ "${CALYXA_E2E_INNER:-}" != 1 ]; then
     rm -rf "$work"
   }
   trap cleanup EXIT
-  # A free display number, chosen by the server itself.
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-  xvfb_pid=$!
-  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-  [ -s "$work/display" ] || { echo "Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
-  export DISPLAY=":$(head -n1 "$work/display")"
-  for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  # A free display number, chosen by the server itself; another server starting at the same
+  # moment may take it from under us, so a server nobody can reach is replaced. Without
+  # -noreset the server resets whenever its last client leaves, refusing connections meanwhile.
+  for attempt in 1 2 3; do
+    rm -f "$work/display"
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
+    xvfb_pid=$!
+    for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+    export DISPLAY=":$(head -n1 "$work/display" 2>/dev/null)"
+    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+    xdpyinfo >/dev/null 2>&1 && break
+    kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; xvfb_pid=
+  done
+  [ -n "$xvfb_pid" ] || { echo "Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
   export CALYXA_E2E_INNER=1 CALYXA_E2E_WORK=$work CALYXA_E2E_XVFB_PID=$xvfb_pid
   status=0
   dbus-run-session -- "$0" "$@" || status=$?
@@ -56,6 +63,18 @@ PLIST
   printf '#!/bin/sh\necho started > "%s/%s"\n' "$markers" "$2" >"$bundle/Contents/MacOS/$2"
   chmod +x "$bundle/Contents/MacOS/$2"
 }
+# A desktop entry of the user's, found through GIO like the desktop's own menu finds it.
+make_entry() {  # NAME MARKER
+  local program="$work/bin/$2"
+  mkdir -p "$work/bin" "$work/data/applications"
+  printf '#!/bin/sh\necho started > "%s/%s"\n' "$markers" "$2" >"$program"
+  chmod +x "$program"
+  printf '[Desktop Entry]\nType=Application\nName=%s\nExec=%s\n' "$1" "$program" \
+    >"$work/data/applications/com.example.$2.desktop.new"
+  mv "$work/data/applications/com.example.$2.desktop.new" \
+    "$work/data/applications/com.example.$2.desktop"
+}
+make_entry "Kestrel Notes" kestrel
 make_app "Quillpad" quillpad com.example.quillpad
 make_app "Orbit Mail" orbitmail com.example.orbitmail
 make_app "Tern Terminal" tern com.example.tern
@@ -139,6 +158,26 @@ wait_for 10 search_is "" || fail "the search was not cleared after the launch"
 is_visible || fail "the overlay closed after a launch from the search"
 [ ! -e "$markers/orbitmail" ] && [ ! -e "$markers/tern" ] || fail "another application started"
 
+xdotool type --delay 60 "kestrel"
+wait_for 10 search_is "kestrel" || fail "the desktop entry's search did not arrive"
+xdotool key Return
+wait_for 10 test -f "$markers/kestrel" || fail "Return did not start the desktop entry"
+wait_for 10 search_is "" || fail "the search was not cleared after launching the entry"
+
+# An application installed while the launcher runs joins the grid.
+make_entry "Heron Paint" heron
+found_heron() {
+  xdotool type --delay 40 "heron"
+  wait_for 5 search_is "heron" || return 1
+  xdotool key Return
+  wait_for 1 test -f "$markers/heron" && return 0
+  xdotool key Escape  # no such application yet: clear the search and try again
+  wait_for 5 search_is ""
+  return 1
+}
+wait_for 20 found_heron || fail "an application installed meanwhile did not join the grid"
+wait_for 10 search_is "" || fail "the search was not cleared after launching the new entry"
+
 xdotool type --delay 60 "orb"
 wait_for 10 search_is "orb" || fail "second search did not arrive"
 for press in 1 2 3; do
@@ -179,7 +218,8 @@ wait "$second" && second_status=0 || second_status=$?
   fail "the pinch preference was not restored: $("$ctl" gestures status)"
 layout=$HOME/CalyxaData/tilewell_layout.json
 [ -s "$layout" ] || fail "no layout file"
-grep -q 'Quillpad' "$layout" || fail "the layout file lacks the catalogue: $(cat "$layout")"
+grep -q 'Quillpad' "$layout" && grep -q 'com.example.heron.desktop' "$layout" ||
+  fail "the layout file lacks the catalogue: $(cat "$layout")"
 
 "$calyxa" --hide || fail "--hide without a launcher failed"
 unknown=0
