@@ -1,10 +1,11 @@
 #include "shell/status_item.h"
 
 #include <QPainter>
-#include <QPainterPath>
+#include <algorithm>
 
 #include "catalogue/tilewell_store.h"
 #include "shell/app_delegate.h"
+#include "views/symbols/symbol_glyph.h"
 
 namespace calyxa {
 
@@ -72,20 +73,12 @@ QIcon StatusItem::gridIcon() {
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
-    const double gap = edge / 10.0;
-    const double cell = (edge - 4 * gap) / 3.0;
-    QPainterPath cells;
-    for (int row = 0; row < 3; ++row) {
-      for (int column = 0; column < 3; ++column) {
-        cells.addRoundedRect(
-            QRectF(gap + column * (cell + gap), gap + row * (cell + gap), cell, cell), cell * 0.28,
-            cell * 0.28);
-      }
-    }
-    // Light glyph with a dark rim: readable on light and dark panels alike.
-    painter.setPen(QPen(QColor(0, 0, 0, 150), std::max(1.0, edge / 32.0)));
-    painter.setBrush(QColor(245, 245, 245));
-    painter.drawPath(cells);
+    // A light glyph over a soft dark copy of itself: readable on light and dark panels alike.
+    const QRectF box(0, 0, edge, edge);
+    const double shadow = std::max(1.0, edge / 24.0);
+    paintSymbol(painter, "calyxa.grid", box.translated(0, shadow), QColor(0, 0, 0, 120),
+                SymbolWeight::semibold);
+    paintSymbol(painter, "calyxa.grid", box, QColor(245, 245, 245), SymbolWeight::semibold);
     painter.end();
     icon.addPixmap(pixmap);
   }

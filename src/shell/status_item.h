@@ -25,7 +25,7 @@ class StatusItem {
   // Makes the launch-at-login check mark true to the system; the menu does it as it opens.
   void refreshMenu();
 
-  // The tray glyph: a 3 × 3 grid of rounded squares, drawn at the usual tray sizes.
+  // The tray glyph, the grid symbol, drawn at the usual tray sizes.
   static QIcon gridIcon();
 
  private:

@@ -322,6 +322,11 @@ TEST(StartUpTest, LoginLaunchesStayQuietOnceOnboardingIsDone) {
   EXPECT_FALSE(quiet.window().isVisible());
   EXPECT_TRUE(quiet.resolver.hasTakenOverSystemGestures()) << "gestures switched off at start";
   EXPECT_EQ(quiet.delegate->statusItem()->trayIcon().toolTip(), "Calyxa Grid 启动台");
+  const QImage glyph = StatusItem::gridIcon().pixmap(QSize(64, 64)).toImage();
+  std::filesystem::create_directories(CALYXA_RENDER_DIR);
+  glyph.save(CALYXA_RENDER_DIR "/tray-icon.png");
+  EXPECT_GT(qAlpha(glyph.pixel(32, 32)), 200) << "the grid's middle dot";
+  EXPECT_EQ(qAlpha(glyph.pixel(24, 24)), 0) << "between the dots";
   Launcher guided({"Calyxa", "--launched-at-login"}, /*onboarding=*/true);
   EXPECT_TRUE(guided.delegate->isTilewellVisible());
 
