@@ -34,7 +34,7 @@ fi
 work=$CALYXA_BENCH_WORK
 root=$work/root
 pid=
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; true' EXIT
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; true' EXIT
 echo "making $bundles bundles..."
 for i in $(seq -w 1 "$bundles"); do
   bundle="$root/Applications/App $i.app/Contents"
@@ -94,18 +94,20 @@ echo "toggle request to first frame (µs, from the request's arrival): median $(
 # Idle: hidden for 15 s, context switches of all its threads.
 bus com.vantorel.tilewell.Hide >/dev/null
 sleep 1
+# Context switches of each thread, "TID COUNT" a line.
 switches() {
-  local total=0
   for status in /proc/"$pid"/task/*/status; do
-    total=$((total + $(awk '/^(voluntary|nonvoluntary)_ctxt_switches/ {s += $2} END {print s}' "$status")))
-  done
-  echo $total
+    tid=${status%/status}
+    echo "${tid##*/} $(awk '/^(voluntary|nonvoluntary)_ctxt_switches/ {s += $2} END {print s}' "$status")"
+  done | sort
 }
-main_switches() { awk '/^(voluntary|nonvoluntary)_ctxt_switches/ {s += $2} END {print s}' /proc/"$pid"/status; }
-a=$(switches); m=$(main_switches)
+switches >"$work/before"
 sleep 15
-b=$(switches); n=$(main_switches)
-echo "idle while hidden: $(awk "BEGIN {printf \"%.2f\", ($b - $a) / 15}") wake-ups/s over all threads, $(awk "BEGIN {printf \"%.2f\", ($n - $m) / 15}") on the main thread"
+switches >"$work/after"
+# Threads alive at both ends (workers that came and went in between are not idle wake-ups).
+join "$work/before" "$work/after" | awk -v main="$pid" '
+  { d = $3 - $2; total += d; if ($1 == main) m = d; if (d > 0) busy = busy " " $1 ":" d }
+  END { printf "idle while hidden: %.2f wake-ups/s over all threads, %.2f on the main thread (per thread over 15 s:%s)\n", total / 15, m / 15, busy }'
 kill -TERM "$pid"
 wait "$pid" || true
 exit 0

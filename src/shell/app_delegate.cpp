@@ -169,6 +169,7 @@ void AppDelegate::showTilewell(bool animated) {
   if (!overlayWindow_) return;
   TilewellOverlayWindow& window = *overlayWindow_;
   const bool wasVisible = isTilewellVisible_;
+  if (!wasVisible && onWillShow) onWillShow();
 
   if (QScreen* screen = resolveActiveScreen()) window.placeOnScreen(screen);
   deps_.store.refreshPermissionStates();

@@ -103,6 +103,8 @@ class AppDelegate {
 
   // Runs once the overlay window exists, before anything is shown.
   std::function<void(TilewellOverlayWindow&)> onOverlayCreated;
+  // Runs as a hidden overlay begins to show.
+  std::function<void()> onWillShow;
 
   TilewellOverlayWindow* overlayWindow() const { return overlayWindow_.get(); }
   QWidget* hostingView() const { return hostingView_; }

@@ -21,11 +21,12 @@ FrameLog::~FrameLog() {
 
 void FrameLog::attach(AppDelegate& delegate) {
   // The window exists once start-up has built it; frames before that cannot be the overlay's.
+  delegate.onWillShow = [this] { awaitingFrame_ = true; };
   delegate.onOverlayCreated = [this, &delegate](TilewellOverlayWindow& window) {
     window.onFramePainted = [this, &delegate] {
-      const bool visible = delegate.isTilewellVisible();
-      if (visible && !wasVisible_) note("frame");
-      wasVisible_ = visible;
+      if (!awaitingFrame_ || !delegate.isTilewellVisible()) return;
+      awaitingFrame_ = false;
+      note("frame");
     };
   };
 }

@@ -22,7 +22,7 @@ class FrameLog {
  private:
   explicit FrameLog(std::FILE* file) : file_(file) {}
   std::FILE* file_;
-  bool wasVisible_ = false;
+  bool awaitingFrame_ = false;
 };
 
 }  // namespace calyxa
