@@ -9,7 +9,7 @@ ctl=$2
 renders=$3
 
 if [ "${CALYXA_E2E_INNER:-}" != 1 ]; then
-  for tool in Xvfb xdotool dbus-run-session dbus-send xwininfo import; do
+  for tool in Xvfb xdotool dbus-run-session dbus-send xdpyinfo import convert display; do
     command -v "$tool" >/dev/null || { echo "missing $tool (scripts/install-dependencies.sh)"; exit 1; }
   done
   work=$(mktemp -d)
@@ -40,6 +40,7 @@ if [ "${CALYXA_E2E_INNER:-}" != 1 ]; then
 fi
 
 work=$CALYXA_E2E_WORK
+trap 'echo "FAIL: line $LINENO: $BASH_COMMAND"' ERR
 mkdir -p "$renders"
 rm -f "$renders"/e2e-*.png
 
@@ -139,6 +140,12 @@ launches=0
 
 # --- The run -------------------------------------------------------------------------------
 [ -n "${DISPLAY:-}" ] || fail "no display"
+# A desktop with something on it, for the overlay's blurred copy to show.
+convert -size 1280x800 xc:'#1d3b5a' -fill '#e07030' -draw 'circle 320,300 320,520' \
+  -fill '#30c090' -draw 'roundrectangle 760,140 1160,620 40,40' \
+  -fill '#f0d040' -draw 'rectangle 80,620 620,700' "$work/desktop.png"
+display -window root "$work/desktop.png" || true  # sets the background, then reports 1
+screenshot desktop
 start_calyxa
 first=$started
 wait_for 20 is_visible || fail "the overlay did not come up"
