@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-image-formats-plugins libqt6svg6 libgl-dev libxcb1-dev
   fonts-noto-cjk fonts-noto-color-emoji
   # the end-to-end test on a real X server, and its screenshots
-  xvfb xdotool x11-utils dbus xcompmgr imagemagick
+  xvfb xdotool x11-utils dbus imagemagick
 )
 
 missing=()
