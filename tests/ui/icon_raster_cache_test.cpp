@@ -125,6 +125,10 @@ TEST(IconRasterCacheTest, ACacheGoingAwayWithDecodesUnderwayCallsNoOne) {
   }
   QCoreApplication::processEvents();
   EXPECT_FALSE(called);
+  // The shared cache stops its workers when the application goes, decodes under way or not.
+  const Icon icon(Qt::blue);
+  EXPECT_EQ(&IconRasterCache::shared(), &IconRasterCache::shared());
+  IconRasterCache::shared().image(icon.image, 20, &receiver, [&] { called = true; });
 }
 
 }  // namespace

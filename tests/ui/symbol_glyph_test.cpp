@@ -67,9 +67,17 @@ std::set<std::string> namesInViewSources() {
   return names;
 }
 
-QImage canvas(QSize size) {
-  QImage image(size, QImage::Format_ARGB32_Premultiplied);
+// The symbol in white on a clear square of `size` pixels (on a red disc when `twoTone`).
+QImage drawn(std::string_view name, const QRectF& box, SymbolWeight weight = SymbolWeight::regular,
+             int size = 60, bool twoTone = false) {
+  QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
+  QPainter painter(&image);
+  if (twoTone) {
+    paintSymbol(painter, name, box, Qt::white, Qt::red, weight);
+  } else {
+    paintSymbol(painter, name, box, Qt::white, weight);
+  }
   return image;
 }
 
@@ -81,10 +89,7 @@ TEST(SymbolGlyphTest, EverySymbolDrawsInsideItsBoxOnlyAtEverySizeAndWeight) {
     for (const SymbolWeight weight : kWeights) {
       for (const QRectF box : {QRectF(4, 4, 16, 16), QRectF(6.5, 4.25, 24, 24),
                                QRectF(4, 4, 48, 48), QRectF(4, 4, 48, 20)}) {
-        QImage image = canvas(QSize(60, 60));
-        QPainter painter(&image);
-        paintSymbol(painter, name, box, Qt::white, weight);
-        painter.end();
+        const QImage image = drawn(name, box, weight);
         const double side = std::min(box.width(), box.height());
         const QRectF square(box.center() - QPointF(side / 2, side / 2), QSizeF(side, side));
         const QRect inside = square.toAlignedRect();
@@ -103,21 +108,16 @@ TEST(SymbolGlyphTest, EverySymbolDrawsInsideItsBoxOnlyAtEverySizeAndWeight) {
 }
 
 TEST(SymbolGlyphTest, UnknownNamesDrawNothingAndWeightsThickenLinesAndBadgesTakeTwoColours) {
-  QImage image = canvas(QSize(40, 40));
-  QPainter painter(&image);
-  for (const char* name : {"", "no.such.symbol", "magnifyingglass.", "Folder"}) {
+  const QImage clear = drawn("", QRectF(0, 0, 40, 40), SymbolWeight::regular, 40);
+  for (const char* name : {"no.such.symbol", "magnifyingglass.", "Folder"}) {
     EXPECT_FALSE(hasSymbol(name)) << name;
-    paintSymbol(painter, name, QRectF(0, 0, 40, 40), Qt::white);
+    EXPECT_EQ(drawn(name, QRectF(0, 0, 40, 40), SymbolWeight::regular, 40), clear);
   }
-  paintSymbol(painter, "xmark", QRectF(0, 0, 0, 40), Qt::white);
-  painter.end();
-  EXPECT_EQ(image, canvas(QSize(40, 40)));
+  EXPECT_EQ(drawn("xmark", QRectF(0, 0, 0, 40), SymbolWeight::regular, 40), clear);
+  EXPECT_EQ(drawn("folder", QRectF(0, 0, 0, 0), SymbolWeight::regular, 40, true), clear);
 
   const auto ink = [](const char* name, SymbolWeight weight) {
-    QImage image = canvas(QSize(48, 48));
-    QPainter painter(&image);
-    paintSymbol(painter, name, QRectF(0, 0, 48, 48), Qt::white, weight);
-    painter.end();
+    const QImage image = drawn(name, QRectF(0, 0, 48, 48), weight, 48);
     double total = 0;
     for (int y = 0; y < 48; ++y)
       for (int x = 0; x < 48; ++x)
@@ -129,21 +129,13 @@ TEST(SymbolGlyphTest, UnknownNamesDrawNothingAndWeightsThickenLinesAndBadgesTake
       EXPECT_GT(ink(name, kWeights[i]), ink(name, kWeights[i - 1])) << name;
   }
 
-  // A badge: red disc, white mark; the disc's middle is the mark's, its rim the disc's.
-  image = canvas(QSize(40, 40));
-  painter.begin(&image);
-  paintSymbol(painter, "minus.circle.fill", QRectF(0, 0, 40, 40), Qt::white, Qt::red);
-  paintSymbol(painter, "folder", QRectF(0, 0, 0, 0), Qt::white, Qt::red);
-  painter.end();
-  EXPECT_EQ(image.pixelColor(20, 20), QColor(Qt::white));
-  EXPECT_EQ(image.pixelColor(20, 5), QColor(Qt::red));
-  // In one colour the mark is cut out of the disc.
-  image = canvas(QSize(40, 40));
-  painter.begin(&image);
-  paintSymbol(painter, "minus.circle.fill", QRectF(0, 0, 40, 40), Qt::white);
-  painter.end();
-  EXPECT_EQ(qAlpha(image.pixel(20, 20)), 0);
-  EXPECT_EQ(image.pixelColor(20, 5), QColor(Qt::white));
+  // A badge in two colours: a white mark on a red disc; in one, the mark cut out of the disc.
+  const QImage twoTone = drawn("minus.circle.fill", QRectF(0, 0, 40, 40), {}, 40, true);
+  EXPECT_EQ(twoTone.pixelColor(20, 20), QColor(Qt::white));
+  EXPECT_EQ(twoTone.pixelColor(20, 5), QColor(Qt::red));
+  const QImage oneTone = drawn("minus.circle.fill", QRectF(0, 0, 40, 40), {}, 40);
+  EXPECT_EQ(qAlpha(oneTone.pixel(20, 20)), 0);
+  EXPECT_EQ(oneTone.pixelColor(20, 5), QColor(Qt::white));
 }
 
 // A contact sheet of every symbol at 16, 24 and 48 points, the weights at 24, and at twice the

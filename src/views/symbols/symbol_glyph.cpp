@@ -44,7 +44,8 @@ void paintSymbol(QPainter& painter, std::string_view name, const QRectF& box, co
 }
 
 bool hasSymbol(std::string_view name) {
-  return symbolOutline(name, SymbolWeight::regular) != nullptr;
+  const auto& names = symbolNames();
+  return std::find(names.begin(), names.end(), name) != names.end();
 }
 
 }  // namespace calyxa

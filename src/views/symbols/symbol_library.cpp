@@ -5,6 +5,8 @@
 #include <array>
 #include <cmath>
 #include <initializer_list>
+#include <memory>
+#include <mutex>
 #include <numbers>
 #include <unordered_map>
 #include <utility>
@@ -289,14 +291,14 @@ const std::vector<std::pair<std::string_view, Builder>>& builders() {
        }},
       {"folder.badge.plus",
        [](double w) {
-         QPainterPath p = openFolder({9, 26, 70, 56}, w).subtracted(circle({78, 26}, 21));
-         p = p.united(stroked(lines({{{78, 12}, {78, 40}}, {{64, 26}, {92, 26}}}), w));
+         QPainterPath p = openFolder({8, 30, 70, 54}, w).subtracted(circle({78, 22}, 20));
+         p = p.united(stroked(lines({{{78, 9}, {78, 35}}, {{65, 22}, {91, 22}}}), w));
          return filled(p);
        }},
       {"folder.badge.minus",
        [](double w) {
-         QPainterPath p = openFolder({9, 26, 70, 56}, w).subtracted(circle({78, 26}, 21));
-         p = p.united(stroked(lines({{{64, 26}, {92, 26}}}), w));
+         QPainterPath p = openFolder({8, 30, 70, 54}, w).subtracted(circle({78, 22}, 20));
+         p = p.united(stroked(lines({{{65, 22}, {91, 22}}}), w));
          return filled(p);
        }},
       {"folder.badge.gearshape",
@@ -372,13 +374,13 @@ const std::vector<std::pair<std::string_view, Builder>>& builders() {
       {"hand.raised", [](double w) { return filled(stroked(raisedHand(), w)); }},
       {"hand.pinch.fill",
        [](double) {
-         // Thumb and bent forefinger meet at their tips; the other fingers are folded.
-         QPainterPath p = stroked(polyline({{62, 58}, {46, 22}, {27, 30}}), 12.5);
-         p = p.united(stroked(lines({{{48, 80}, {22, 44}}}), 12.5));
-         p = p.united(fingers({{{68, 50}, {76, 38}}, {{78, 58}, {86, 48}}}, 11));
+         // Thumb and forefinger pinched into a ring, the other fingers up.
+         QPainterPath p =
+             fingers({{{52, 18}, {52, 60}}, {{65, 21}, {65, 60}}, {{77.5, 31}, {77.5, 62}}}, 11.5);
+         p = p.united(stroked(circle({31, 44}, 13.5), 11));
          p = p.united(
-             roundedPolygon({{46, 56}, {88, 50}, {88, 78}, {74, 94}, {52, 94}, {42, 78}}, 12));
-         return filled(p);
+             roundedPolygon({{34, 50}, {83, 50}, {83, 74}, {70, 93}, {44, 93}, {30, 78}}, 11));
+         return filled(p.subtracted(circle({31, 44}, 8)));
        }},
       {"sparkles",
        [](double) {
@@ -389,8 +391,8 @@ const std::vector<std::pair<std::string_view, Builder>>& builders() {
        }},
       {"sparkles.rectangle.stack.fill",
        [](double) {
-         QPainterPath p = roundedRect({24, 7, 52, 9}, 4.5);
-         p = p.united(roundedRect({15, 19, 70, 9}, 4.5));
+         QPainterPath p = roundedRect({18, 9, 64, 7}, 3.5);
+         p = p.united(roundedRect({11, 19.5, 78, 7}, 3.5));
          QPainterPath cut = sparkle({46, 63}, 19);
          cut = cut.united(sparkle({68, 45}, 8));
          p = p.united(roundedRect({6, 31, 88, 62}, 13).subtracted(cut));
@@ -419,28 +421,42 @@ SymbolOutline keptInside(SymbolOutline outline) {
   return outline;
 }
 
-using Table = std::unordered_map<std::string_view, std::array<SymbolOutline, 5>>;
+// Outlines are made when a symbol is first drawn at a weight, not all at once: making them all
+// would take tens of milliseconds out of the overlay's first frame. Once made they never change.
+class OutlineStore {
+ public:
+  const SymbolOutline* find(std::string_view name, SymbolWeight weight) {
+    const auto index = indexes_.find(name);
+    if (index == indexes_.end()) return nullptr;
+    const auto w = static_cast<std::size_t>(weight);
+    std::lock_guard lock(mutex_);
+    auto& slot = made_[index->second][w];
+    if (!slot)
+      slot = std::make_unique<SymbolOutline>(
+          keptInside(builders()[index->second].second(kStrokeWidths[w])));
+    return slot.get();
+  }
 
-const Table& table() {
-  static const Table built = [] {
-    Table result;
-    for (const auto& [name, build] : builders()) {
-      auto& weights = result[name];
-      for (std::size_t i = 0; i < kStrokeWidths.size(); ++i) {
-        weights[i] = keptInside(build(kStrokeWidths[i]));
-      }
-    }
-    return result;
-  }();
-  return built;
-}
+  static OutlineStore& shared() {
+    static OutlineStore store;
+    return store;
+  }
+
+ private:
+  OutlineStore() : made_(builders().size()) {
+    for (std::size_t i = 0; i < builders().size(); ++i)
+      indexes_.emplace(builders()[i].first, i);
+  }
+
+  std::unordered_map<std::string_view, std::size_t> indexes_;
+  std::mutex mutex_;
+  std::vector<std::array<std::unique_ptr<SymbolOutline>, 5>> made_;
+};
 
 }  // namespace
 
 const SymbolOutline* symbolOutline(std::string_view name, SymbolWeight weight) {
-  const auto found = table().find(name);
-  if (found == table().end()) return nullptr;
-  return &found->second[static_cast<std::size_t>(weight)];
+  return OutlineStore::shared().find(name, weight);
 }
 
 const std::vector<std::string_view>& symbolNames() {

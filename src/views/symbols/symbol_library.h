@@ -19,7 +19,8 @@ struct SymbolOutline {
 
 inline constexpr double kSymbolDesignSize = 100.0;
 
-// The symbol at that weight; null for an unknown name. Built once, then only read (any thread).
+// The symbol at that weight; null for an unknown name. Made when first asked for, then never
+// changed: the pointer stays valid for the life of the process. Any thread may ask.
 const SymbolOutline* symbolOutline(std::string_view name, SymbolWeight weight);
 
 }  // namespace calyxa
