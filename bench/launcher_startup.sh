@@ -61,9 +61,15 @@ bus() {
   dbus-send --session --print-reply=literal --dest=com.vantorel.tilewell /com/vantorel/tilewell "$@"
 }
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+# CPU time the process has used, in milliseconds (user + system, all threads): on a busy machine
+# the wall-clock figures above wait for the processor, this does not.
+cpu_ms() {
+  awk -v hz="$(getconf CLK_TCK)" '{sub(/^.*\) /, ""); print ($12 + $13) * 1000 / hz}' "/proc/$1/stat"
+}
 
 # Start-up, run after run (the first run also writes the layout file, as a first start does).
 starts=()
+start_cpu=()
 for run in $(seq "$runs"); do
   rm -f "$log"
   t0=$(now)
@@ -71,25 +77,31 @@ for run in $(seq "$runs"); do
   pid=$!
   wait_lines frame 1
   starts+=($((($(last frame) - t0) / 1000000)))
+  start_cpu+=("$(cpu_ms "$pid")")
   if [ "$run" -lt "$runs" ]; then kill -TERM "$pid"; wait "$pid" || true; fi
 done
 echo "start to first frame (ms): ${starts[*]}; median $(printf '%s\n' "${starts[@]}" | median)"
+echo "CPU used by then (ms): ${start_cpu[*]}; median $(printf '%s\n' "${start_cpu[@]}" | median)"
 
 # Toggle: hide, then time a Toggle that shows.
 toggles=()
 requests=()
+toggle_cpu=()
 for _ in $(seq 20); do
   bus com.vantorel.tilewell.Hide >/dev/null
   sleep 0.4  # the fade-out ends and the window is unmapped
   before=$(lines frame)
+  c0=$(cpu_ms "$pid")
   t0=$(now)
   bus com.vantorel.tilewell.Toggle >/dev/null
   wait_lines frame $((before + 1))
+  toggle_cpu+=("$(awk -v a="$c0" -v b="$(cpu_ms "$pid")" 'BEGIN {print b - a}')")
   toggles+=($((($(last frame) - t0) / 1000)))
   requests+=($((($(last frame) - $(last request)) / 1000)))
 done
 echo "toggle request to first frame (µs, from dbus-send): median $(printf '%s\n' "${toggles[@]}" | median), max $(printf '%s\n' "${toggles[@]}" | sort -n | tail -n1)"
 echo "toggle request to first frame (µs, from the request's arrival): median $(printf '%s\n' "${requests[@]}" | median)"
+echo "CPU used from the request to the frame (ms, clock ticks): median $(printf '%s\n' "${toggle_cpu[@]}" | median)"
 
 # Idle: hidden for 15 s, context switches of all its threads.
 bus com.vantorel.tilewell.Hide >/dev/null
