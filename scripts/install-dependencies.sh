@@ -6,8 +6,10 @@ packages=(
   g++ cmake ninja-build pkg-config
   libicu-dev nlohmann-json3-dev libplist-dev libevdev-dev libglib2.0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-image-formats-plugins libqt6svg6 libgl-dev fonts-noto-cjk fonts-noto-color-emoji
-  libopenjp2-7-dev dbus
+  qt6-base-dev qt6-image-formats-plugins libqt6svg6 libgl-dev libxcb1-dev libopenjp2-7-dev
+  fonts-noto-cjk fonts-noto-color-emoji
+  # the end-to-end test on a real X server, and its screenshots
+  xvfb xdotool x11-utils dbus imagemagick
 )
 
 missing=()

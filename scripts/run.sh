@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs Calyxa.
+# Installs what is missing, builds, and runs Calyxa: the launcher itself when there is a display
+# (DISPLAY or WAYLAND_DISPLAY), else a picture of the overlay written into build/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh >&2
-if build/calyxa-ctl help | grep -q '^  catalogue'; then
-  exec build/calyxa-ctl catalogue "$@"
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  exec build/Calyxa "$@"
 fi
-exec build/calyxa-ctl help
+picture=build/calyxa-snapshot.png
+build/Calyxa --snapshot "$picture" "$@"
+echo "No display: the overlay as it would open now is in $(pwd)/$picture"
