@@ -107,10 +107,17 @@ int runLauncher(int argc, char** argv) {
   search.ownEnvironment = environmentValues(search.sessionVariables);
   search.oneOffArguments = {"--snapshot"};
 
-  AppDelegate launcher({TilewellStore::shared(), MultitouchPinchMonitor::shared(),
-                        SystemGestureConflictResolver::shared(), PlatformServices::shared(),
-                        makeRootView, std::make_unique<SessionBusInstanceCoordinator>(search),
-                        [](int status) { QCoreApplication::exit(status); }});
+  AppDelegate launcher(
+      {TilewellStore::shared(), MultitouchPinchMonitor::shared(),
+       SystemGestureConflictResolver::shared(), PlatformServices::shared(),
+       [&delegate](TilewellStore& store, std::function<void()> onDismiss, QWidget* parent) {
+         // The settings' quit ends like the menu's: gestures back, save flushed.
+         return makeRootView(store, std::move(onDismiss), parent, [&delegate] {
+           if (delegate) delegate->quitAppAction();
+         });
+       },
+       std::make_unique<SessionBusInstanceCoordinator>(search),
+       [](int status) { QCoreApplication::exit(status); }});
   delegate = &launcher;
   TerminationSignals signals([&launcher](int) { launcher.terminate(); });
   delegateForExitHook = &launcher;
