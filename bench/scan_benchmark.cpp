@@ -33,7 +33,8 @@ struct ScanFixture {
     // The real running-application source, as the program has it.
     services.runningApplications = std::make_shared<ProcRunningApplications>(
         services.systemRoot, services.bundles,
-        std::make_shared<PosixWorkspace>(services.systemRoot));
+        std::make_shared<PosixWorkspace>(services.systemRoot, services.mainQueue,
+                                         services.backgroundQueue));
     store = std::make_unique<TilewellStore>(services, pager);
   }
 };

@@ -4,10 +4,10 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
-  libicu-dev nlohmann-json3-dev libplist-dev libevdev-dev
+  libicu-dev nlohmann-json3-dev libplist-dev libevdev-dev libglib2.0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-image-formats-plugins libgl-dev fonts-noto-cjk fonts-noto-color-emoji
-  libopenjp2-7-dev
+  qt6-base-dev qt6-image-formats-plugins libqt6svg6 libgl-dev fonts-noto-cjk fonts-noto-color-emoji
+  libopenjp2-7-dev dbus
 )
 
 missing=()

@@ -1,8 +1,10 @@
+#include <algorithm>
 #include <utility>
 
 #include "catalogue/default_order.h"
 #include "catalogue/layout_file.h"
 #include "catalogue/layout_restoration.h"
+#include "catalogue/saved_layout_item.h"
 #include "catalogue/tilewell_store.h"
 #include "platform/utf8.h"
 
@@ -117,7 +119,27 @@ void TilewellStore::addRunningApplications(std::map<std::string, AppItem>& catal
   }
 }
 
-void TilewellStore::scanApplications(std::optional<std::string> extraDirectory, bool showToast) {
+void TilewellStore::addDesktopEntries(std::map<std::string, AppItem>& catalogue) {
+  if (!services.desktopEntries) return;
+  for (auto& entry : services.desktopEntries->desktopEntries()) {
+    // Ids and names go into the layout file and must read back as themselves.
+    if (entry.id.empty() || entry.id.front() == '/' || !isValidUtf8(entry.id) ||
+        !isValidUtf8(entry.path) || !isValidUtf8(entry.name) || !isValidUtf8(entry.englishName)) {
+      continue;
+    }
+    std::string identifier = entry.id;
+    if (identifier.ends_with(".desktop")) identifier.resize(identifier.size() - 8);
+    std::erase_if(entry.keywords, [](const std::string& word) { return !isValidUtf8(word); });
+    std::string id = entry.id;
+    catalogue.insert_or_assign(
+        std::move(id), AppItem{std::move(entry.id), std::move(entry.name),
+                               std::move(entry.englishName), std::move(identifier),
+                               std::move(entry.path), entry.isSystem, std::move(entry.keywords)});
+  }
+}
+
+std::map<std::string, AppItem> TilewellStore::buildCatalogue(
+    std::optional<std::string> extraDirectory) {
   std::vector<std::pair<std::string, bool>> directories;
   if (extraDirectory) directories.emplace_back(std::move(*extraDirectory), false);
   directories.emplace_back(kApplicationsFolder, false);
@@ -157,21 +179,63 @@ void TilewellStore::scanApplications(std::optional<std::string> extraDirectory, 
     }
   }
   addRunningApplications(catalogue);
+  // Desktop file IDs never begin with "/": they cannot take a bundle's place.
+  addDesktopEntries(catalogue);
+  return catalogue;
+}
 
-  allAppsMap = catalogue;
+void TilewellStore::applyCatalogue(std::map<std::string, AppItem> catalogue,
+                                   const std::vector<SavedLayoutItem>& records) {
+  allAppsMap = std::move(catalogue);
   const NameCollator collator(userCollationLocale());
-  std::vector<LaunchItem> arrangement =
-      restoreArrangement(readLayoutFile(layoutFileURL), catalogue, collator);
+  std::vector<LaunchItem> arrangement = restoreArrangement(records, allAppsMap, collator);
 
-  for (const auto& [id, app] : catalogue)
+  for (const auto& [id, app] : allAppsMap.get())
     icon(app);  // fills the cache; the image is drawn only when first shown
 
   items = std::move(arrangement);
   invalidateFilterCache();
   syncPagerPageCount();
   scheduleDebouncedSave();
+}
+
+void TilewellStore::scanApplications(std::optional<std::string> extraDirectory, bool showToast) {
+  auto catalogue = buildCatalogue(std::move(extraDirectory));
+  const std::size_t count = catalogue.size();
+  LayoutFileContents saved = readLayoutFileContents(layoutFileURL);
+  layoutFileDamaged = saved.damaged;
+  applyCatalogue(std::move(catalogue), saved.records);
   if (showToast) {
-    triggerToast("已同步 " + std::to_string(catalogue.size()) + " 款应用");
+    triggerToast("已同步 " + std::to_string(count) + " 款应用");
+  }
+}
+
+void TilewellStore::installedApplicationsChanged() {
+  // The first change sets the time; those that follow within the delay ride along with it.
+  if (installedAppsRefresh && !installedAppsRefresh->isCancelled()) return;
+  installedAppsRefresh =
+      services.mainQueue->asyncAfter(kInstalledAppsRefreshDelay, [this, alive = lifetime.watch()] {
+        if (alive.expired()) return;
+        installedAppsRefresh->cancel();
+        refreshInstalledApplications();
+      });
+}
+
+void TilewellStore::refreshInstalledApplications() {
+  // A drag holds on to slots of the present arrangement: the refresh waits for its end.
+  if (draggingItem.get()) {
+    installedApplicationsChanged();
+    return;
+  }
+  // The arrangement on screen, not the file: an edit whose save is still waiting is kept.
+  applyCatalogue(buildCatalogue(std::nullopt), snapshotLayout(items));
+  if (activeFolder.get()) {
+    // The open folder shows the fresh records of its applications, or closes with its slot.
+    const auto still = std::find_if(items->begin(), items->end(), [&](const LaunchItem& item) {
+      return item.isFolder() && item.id() == activeFolder.get()->id;
+    });
+    activeFolder =
+        still == items->end() ? std::nullopt : std::optional<LaunchFolder>(*still->asFolder());
   }
 }
 

@@ -7,15 +7,23 @@
 
 namespace calyxa {
 
-// One installed application as the scan found it. Its identity is `id`: two records with the
-// same id are the same application, whatever else they hold.
+// One installed application as the scan found it: a bundle, or a Linux desktop entry. Its
+// identity is `id`: two records with the same id are the same application, whatever else they
+// hold.
 struct AppItem {
-  std::string id;                // the bundle path ("/Applications/Safari.app" for Safari anywhere)
-  std::string name;              // display name
-  std::string englishName;       // the bundle's file name without ".app"
-  std::string bundleIdentifier;  // or the path, where the bundle has none
-  std::string path;              // bundle location on disk
+  // The bundle path ("/Applications/Safari.app" for Safari anywhere); for a desktop entry its
+  // desktop file ID ("org.gnome.TextEditor.desktop"), which never begins with "/".
+  std::string id;
+  std::string name;         // display name
+  std::string englishName;  // the bundle's file name without ".app"; an entry's plain Name
+  // The bundle's identifier, or its path where it has none; an entry's ID without ".desktop".
+  std::string bundleIdentifier;
+  std::string path;  // bundle or entry file location on disk
   bool isSystemApp = false;
+  // Further words search finds it by (an entry's GenericName and Keywords); never saved.
+  std::vector<std::string> keywords = {};
+
+  bool isDesktopEntry() const { return !id.empty() && id.front() != '/'; }
 
   friend bool operator==(const AppItem& a, const AppItem& b) { return a.id == b.id; }
 };

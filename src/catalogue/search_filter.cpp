@@ -167,8 +167,12 @@ bool SearchMatcher::fieldMatches(std::string_view field) const {
 }
 
 bool SearchMatcher::appMatches(const AppItem& app) const {
-  return fieldMatches(app.name) || fieldMatches(app.englishName) ||
-         fieldMatches(app.bundleIdentifier);
+  if (fieldMatches(app.name) || fieldMatches(app.englishName) ||
+      fieldMatches(app.bundleIdentifier)) {
+    return true;
+  }
+  return std::any_of(app.keywords.begin(), app.keywords.end(),
+                     [&](const std::string& keyword) { return fieldMatches(keyword); });
 }
 
 std::vector<LaunchItem> filterItems(const std::vector<LaunchItem>& items,

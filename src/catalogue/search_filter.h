@@ -28,7 +28,7 @@ class SearchMatcher {
   SearchMatcher& operator=(const SearchMatcher&) = delete;
 
   bool fieldMatches(std::string_view field) const;
-  // Name, English name or bundle identifier.
+  // Name, English name or bundle identifier, then the further keywords.
   bool appMatches(const AppItem& app) const;
 
   // Lower-casing and composition with reusable buffers (defined with the matcher).

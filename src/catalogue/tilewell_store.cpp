@@ -5,6 +5,7 @@
 
 #include "catalogue/layout_file.h"
 #include "catalogue/search_filter.h"
+#include "platform/posix/file_io.h"
 
 namespace calyxa {
 
@@ -36,16 +37,24 @@ TilewellStore::TilewellStore(PlatformServices platform, PagerMotionController& s
 
 void TilewellStore::initialise() {
   layoutFileURL = resolveLayoutFileURL(developerLayoutDirectory(), services.homeDirectory);
+  // Saves cut short by a kill leave their temporary files; nothing else ever removes them.
+  removeStaleTemporaryFiles(layoutFileURL);
   showOnboarding = !services.defaults->boolForKey(kHasCompletedOnboardingKey);
   restoreFolderAccess();
   refreshPermissionStates();
   refreshLaunchAtLoginState();
   scanApplications(std::nullopt, /*showToast=*/false);
   startPermissionPolling();
+  if (services.desktopEntries) {
+    desktopEntriesWatch = services.desktopEntries->watchChanges([this, alive = lifetime.watch()] {
+      if (!alive.expired()) installedApplicationsChanged();
+    });
+  }
 }
 
 TilewellStore::~TilewellStore() {
   if (permissionTimer) permissionTimer->cancel();
+  if (installedAppsRefresh) installedAppsRefresh->cancel();
 }
 
 TilewellStore& TilewellStore::shared() {

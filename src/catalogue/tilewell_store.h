@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "catalogue/launch_item.h"
+#include "catalogue/saved_layout_item.h"
 #include "editing/pager_motion_controller.h"
 #include "platform/dispatch.h"
 #include "platform/geometry.h"
@@ -84,7 +85,9 @@ class TilewellStore {
   void moveSelection(int dx, int dy);
   void activateSelection(std::function<void()> onDismiss,
                          std::function<void(const LaunchFolder&)> onOpenFolder);
-  void launchApp(AppItem app, std::function<void()> onDismiss);
+  // Starts a bundle through the workspace, a desktop entry the way the desktop does. `onLaunched`
+  // is told later whether it started.
+  void launchApp(AppItem app, std::function<void()> onDismiss, LaunchCompletion onLaunched = {});
   void triggerToast(std::string message);
 
   static constexpr double kToastDuration = 1.8;
@@ -99,6 +102,11 @@ class TilewellStore {
   void scanApplications(std::optional<std::string> extraDirectory, bool showToast);
   // Asks the user for the applications folder, remembers the choice and rescans with it.
   void authorizeApplicationsFolder();
+  // Installed applications changed (the desktop's monitor says so): the catalogue is rebuilt
+  // shortly after, without a toast, keeping the arrangement as it stands.
+  void installedApplicationsChanged();
+  // How long a change waits for the ones that follow it (an installation writes many files).
+  static constexpr double kInstalledAppsRefreshDelay = 0.5;
   // Where the arrangement is saved.
   const std::filesystem::path& layoutFile() const { return layoutFileURL; }
 
@@ -215,6 +223,8 @@ class TilewellStore {
   // --- Private state of the scan and the layout file ---
 
   struct PendingSave;
+  // The layout file held no readable layout at the last scan: the next save keeps it aside.
+  bool layoutFileDamaged = false;
   // Writes the arrangement 0.35 s from now unless another call comes first.
   void scheduleDebouncedSave();
   std::shared_ptr<PendingSave> pendingSave;
@@ -222,6 +232,17 @@ class TilewellStore {
   // paths that cannot be stored.
   std::optional<AppItem> makeAppItem(const std::string& path, bool isSystem);
   void addRunningApplications(std::map<std::string, AppItem>& catalogue);
+  void addDesktopEntries(std::map<std::string, AppItem>& catalogue);
+  // Every installed application: bundles of the folders (`extraDirectory` first), running
+  // bundles and desktop entries.
+  std::map<std::string, AppItem> buildCatalogue(std::optional<std::string> extraDirectory);
+  // Publishes `catalogue` and arranges it after `records`, as the scan does from the layout file.
+  void applyCatalogue(std::map<std::string, AppItem> catalogue,
+                      const std::vector<SavedLayoutItem>& records);
+  // Rebuilds the catalogue over the arrangement in memory, once the delay has passed.
+  void refreshInstalledApplications();
+  std::optional<Cancellable> installedAppsRefresh;
+  std::unique_ptr<DesktopEntrySource::Watch> desktopEntriesWatch;
   // Regains access to the folder the user chose in an earlier run.
   void restoreFolderAccess();
 

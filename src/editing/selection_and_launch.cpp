@@ -64,9 +64,15 @@ void TilewellStore::activateSelection(std::function<void()> onDismiss,
   }
 }
 
-void TilewellStore::launchApp(AppItem app, std::function<void()> onDismiss) {
+void TilewellStore::launchApp(AppItem app, std::function<void()> onDismiss,
+                              LaunchCompletion onLaunched) {
   withAnimation(Animation::spring(0.22, 0.95), [&] { launchingAppID = app.id; });
-  services.workspace->openApplication(app.path, /*activates=*/true);
+  // Neither way waits for the program to start.
+  if (app.isDesktopEntry() && services.desktopEntries) {
+    services.desktopEntries->launch(app.id, std::move(onLaunched));
+  } else {
+    services.workspace->openApplication(app.path, /*activates=*/true, std::move(onLaunched));
+  }
   // The dismissal runs whether or not the launch worked: a failed launch shows nothing.
   services.mainQueue->asyncAfter(
       kLaunchDismissDelay, [this, alive = lifetime.watch(), onDismiss = std::move(onDismiss)] {

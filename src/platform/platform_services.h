@@ -4,24 +4,22 @@
 #include <functional>
 #include <memory>
 
-#include "platform/contact_frame_source.h"
-#include "platform/dispatch.h"
-#include "platform/event_monitors.h"
-#include "platform/media_clock.h"
-#include "platform/preference_store.h"
-#include "platform/system_root.h"
-#include "platform/system_settings.h"
 #include "platform/bookmarks.h"
 #include "platform/bundle_reader.h"
+#include "platform/contact_frame_source.h"
+#include "platform/desktop_entries.h"
 #include "platform/dispatch.h"
+#include "platform/event_monitors.h"
 #include "platform/file_system.h"
 #include "platform/folder_chooser.h"
 #include "platform/login_item_service.h"
 #include "platform/media_clock.h"
+#include "platform/preference_store.h"
 #include "platform/process_info.h"
 #include "platform/running_applications.h"
 #include "platform/system_permissions.h"
 #include "platform/system_root.h"
+#include "platform/system_settings.h"
 #include "platform/user_database.h"
 #include "platform/user_defaults.h"
 #include "platform/workspace.h"
@@ -55,6 +53,8 @@ struct PlatformServices {
   std::shared_ptr<ProcessInfo> processInfo;
   std::shared_ptr<LoginItemService> loginItems;
   std::shared_ptr<SystemPermissions> permissions;
+  // The Linux desktop's own applications, catalogued beside the bundles; none: only bundles.
+  std::shared_ptr<DesktopEntrySource> desktopEntries;
 
   // The process's services: installed ones, else the posix backend.
   static const PlatformServices& shared();

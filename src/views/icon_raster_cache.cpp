@@ -31,8 +31,9 @@ IconRasterCache& IconRasterCache::shared() {
 
 IconRasterCache::IconRasterCache(std::size_t byteBudget, int threads) : budget_(byteBudget) {
   // Leave a core to the frames; icons come in fast enough on one.
-  pool_.setMaxThreadCount(threads > 0 ? threads
-                                      : std::clamp(QThread::idealThreadCount() - 1, 1, 4));
+  const int count = threads > 0 ? threads : std::clamp(QThread::idealThreadCount() - 1, 1, 4);
+  for (int i = 0; i < count; ++i)
+    workers_.emplace_back([this] { work(); });
 }
 
 IconRasterCache::~IconRasterCache() {
@@ -40,10 +41,56 @@ IconRasterCache::~IconRasterCache() {
 }
 
 void IconRasterCache::stopDecoding() {
-  pool_.clear();
-  pool_.waitForDone();
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+    jobs_.clear();
+  }
+  changed_.notify_all();
+  for (std::thread& worker : workers_) {
+    if (worker.joinable()) worker.join();
+  }
   QCoreApplication::removePostedEvents(&mailbox_);
+  done_.clear();
   pending_.clear();
+}
+
+namespace {
+const QEvent::Type kPicturesDone = static_cast<QEvent::Type>(QEvent::registerEventType());
+}
+
+bool IconRasterCache::Mailbox::event(QEvent* event) {
+  if (event->type() != kPicturesDone) return QObject::event(event);
+  cache_.deliverDone();
+  return true;
+}
+
+void IconRasterCache::work() {
+  std::unique_lock lock(mutex_);
+  while (true) {
+    changed_.wait(lock, [&] { return stopping_ || !jobs_.empty(); });
+    if (stopping_) return;
+    Job job = std::move(jobs_.front());
+    jobs_.pop_front();
+    ++busy_;
+    lock.unlock();
+    QImage pixels = decode(job.icon, job.key.pixels);
+    lock.lock();
+    done_.push_back({job.key, std::move(job.icon), std::move(pixels)});
+    --busy_;
+    changed_.notify_all();
+    QCoreApplication::postEvent(&mailbox_, new QEvent(kPicturesDone));
+  }
+}
+
+void IconRasterCache::deliverDone() {
+  std::deque<Done> done;
+  {
+    std::lock_guard lock(mutex_);
+    done.swap(done_);
+  }
+  for (Done& picture : done)
+    deliver(picture.key, picture.icon, std::move(picture.image));
 }
 
 IconRasterCache::Key IconRasterCache::keyOf(const Image& icon, int pixelSize) {
@@ -104,15 +151,11 @@ QImage IconRasterCache::image(const Image& icon, int pixelSize, QObject* receive
     }
   }
   if (isNew) {
-    pool_.start([this, key, icon, pixelSize] {
-      QImage pixels = decode(icon, pixelSize);
-      QMetaObject::invokeMethod(
-          &mailbox_,
-          [this, key, icon, pixels = std::move(pixels)]() mutable {
-            deliver(key, icon, std::move(pixels));
-          },
-          Qt::QueuedConnection);
-    });
+    {
+      std::lock_guard lock(mutex_);
+      jobs_.push_back({key, icon});
+    }
+    changed_.notify_one();
   }
   return {};
 }
@@ -140,8 +183,12 @@ QImage IconRasterCache::imageNow(const Image& icon, int pixelSize) {
 void IconRasterCache::waitUntilIdle() {
   // A callback may ask for more icons: go on until nothing is left to decode.
   while (!pending_.empty()) {
-    pool_.waitForDone();
-    QCoreApplication::sendPostedEvents(&mailbox_, QEvent::MetaCall);
+    {
+      std::unique_lock lock(mutex_);
+      if (stopping_) return;
+      changed_.wait(lock, [&] { return jobs_.empty() && busy_ == 0; });
+    }
+    deliverDone();
   }
 }
 

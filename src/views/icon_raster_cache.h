@@ -1,13 +1,17 @@
 #pragma once
 
+#include <QEvent>
 #include <QImage>
 #include <QObject>
 #include <QPointer>
-#include <QThreadPool>
+#include <condition_variable>
 #include <cstddef>
+#include <deque>
 #include <functional>
 #include <list>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -71,6 +75,24 @@ class IconRasterCache {
     QPointer<QObject> receiver;
     std::function<void()> onReady;
   };
+  struct Job {
+    Key key;
+    Image icon;
+  };
+  struct Done {
+    Key key;
+    Image icon;
+    QImage image;
+  };
+  // Told by the workers, through the main thread's event queue, that pictures are done.
+  class Mailbox final : public QObject {
+   public:
+    explicit Mailbox(IconRasterCache& cache) : cache_(cache) {}
+    bool event(QEvent* event) override;
+
+   private:
+    IconRasterCache& cache_;
+  };
 
   // Waits for the decodes under way and forgets the requests: nobody is called back.
   void stopDecoding();
@@ -79,16 +101,26 @@ class IconRasterCache {
   const QImage* find(const Key& key);
   void insert(const Key& key, const Image& icon, QImage image);
   void deliver(const Key& key, const Image& icon, QImage image);
+  void work();
+  void deliverDone();
 
   std::size_t budget_;
   std::size_t bytes_ = 0;
   std::unordered_map<Key, Entry, KeyHash> entries_;
   std::list<Key> recency_;  // most recently used first
   std::unordered_map<Key, std::vector<Waiter>, KeyHash> pending_;
-  QThreadPool pool_;
-  // Finished decodes come back to the main thread through this object's event queue; events
-  // still queued when the cache goes are dropped with it.
-  QObject mailbox_;
+
+  // Shared with the workers, under `mutex_`. Our own threads rather than Qt's pool: the
+  // handing over of work and results is then plain to see, for the thread sanitizer too.
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<Job> jobs_;
+  std::deque<Done> done_;
+  int busy_ = 0;
+  bool stopping_ = false;
+
+  Mailbox mailbox_{*this};
+  std::vector<std::thread> workers_;
 };
 
 }  // namespace calyxa

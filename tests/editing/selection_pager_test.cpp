@@ -77,7 +77,8 @@ TEST(SelectionTest, ArrowsMoveByRowsColumnsAndPagesAndReturnLaunchesOrOpens) {
 TEST(FeedbackTest, LaunchFeedbackAndToastsEndOnTimeEvenForAMissingBundle) {
   TestPlatform platform;  // whose system root does not exist: no bundle is there
   auto services = platform.services();
-  services.workspace = std::make_shared<PosixWorkspace>(platform.systemRoot);
+  services.workspace = std::make_shared<PosixWorkspace>(
+      platform.systemRoot, platform.scheduler->mainQueue(), platform.scheduler->backgroundQueue());
   auto& clock = *platform.scheduler;
   int dismissed = 0;
   {

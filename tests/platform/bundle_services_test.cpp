@@ -21,6 +21,7 @@
 #include "platform/utf8.h"
 #include "support/app_bundle_tree.h"
 #include "support/fakes.h"
+#include "support/manual_scheduler.h"
 #include "support/temp_dir.h"
 
 extern char** environ;
@@ -66,9 +67,22 @@ TEST(PosixWorkspaceTest, OpensTheBundleExecutableDetachedAndIgnoresBrokenBundles
 
   for (const char* broken : {"Evil.app", "NoExec.app", "WrongKind.app", "Plain.app", "A.app"})
     EXPECT_FALSE(bundleExecutablePath(root / "Applications" / broken)) << broken;
-  PosixWorkspace workspace(SystemRoot(root.path()));
-  workspace.openApplication("/Applications/Evil.app", true);
-  workspace.openApplication("/Applications/Echo.app", true);
+  // Starting happens on the launch queue, never in the caller; the outcome comes back on the
+  // main queue.
+  const auto scheduler = testing::ManualScheduler::make();
+  PosixWorkspace workspace(SystemRoot(root.path()), scheduler->mainQueue(),
+                           scheduler->backgroundQueue());
+  std::vector<std::string> outcomes;
+  for (const char* bundle : {"/Applications/Evil.app", "/Applications/Echo.app"}) {
+    workspace.openApplication(bundle, true, [&outcomes, bundle](bool started) {
+      outcomes.push_back(bundle + std::string(started ? " started" : " failed"));
+    });
+  }
+  EXPECT_EQ(scheduler->pendingCount(testing::ManualScheduler::Lane::background), 2);
+  EXPECT_TRUE(outcomes.empty());
+  scheduler->runReady();
+  EXPECT_EQ(outcomes, (std::vector<std::string>{"/Applications/Evil.app failed",
+                                                "/Applications/Echo.app started"}));
   // The child runs on its own: wait for its output, no timer is involved.
   for (int i = 0; i < 500 && !std::filesystem::exists(root / "launched"); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -46,7 +46,11 @@ CtlRun runProgram(const std::string& program, const std::vector<std::string>& ar
 
   std::vector<std::string> argv{program};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
-  std::vector<std::string> env{"PATH=/usr/bin:/bin"};
+  std::vector<std::string> env;
+  if (!environment.contains("PATH")) env.push_back("PATH=/usr/bin:/bin");
+  // Never the machine's own desktop entries, unless the test names data folders itself.
+  if (!environment.contains("XDG_DATA_DIRS"))
+    env.push_back("XDG_DATA_DIRS=/nonexistent-calyxa-data");
   for (const auto& [name, value] : environment)
     env.push_back(name + "=" + value);
   auto args = pointers(argv);

@@ -17,8 +17,9 @@ struct CtlRun {
 // The built calyxa-ctl (CMake passes its path in CALYXA_CTL); empty when unknown.
 std::string calyxaCtlPath();
 
-// Runs calyxa-ctl with `arguments` in an environment of PATH and `environment` only, `input` on
-// its standard input, and collects what it printed.
+// Runs calyxa-ctl with `arguments` in an environment of `environment` only (PATH /usr/bin:/bin
+// and XDG_DATA_DIRS naming no folder unless `environment` sets them), `input` on its standard
+// input, and collects what it printed.
 CtlRun runCalyxaCtl(const std::vector<std::string>& arguments,
                     const std::map<std::string, std::string>& environment,
                     std::string_view input = {});

@@ -27,7 +27,8 @@ PlatformServices TestPlatform::services() const {
                           folderChooser,
                           processInfo,
                           loginItems,
-                          permissions};
+                          permissions,
+                          desktopEntries};
 }
 
 std::shared_ptr<RecordingPreferenceStore> TestPlatform::makePreferences(const TempDir& home) {

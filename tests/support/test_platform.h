@@ -45,6 +45,7 @@ struct TestPlatform {
   std::shared_ptr<FakeProcessInfo> processInfo = std::make_shared<FakeProcessInfo>();
   std::shared_ptr<FakeLoginItemService> loginItems = std::make_shared<FakeLoginItemService>();
   std::shared_ptr<FakeSystemPermissions> permissions = std::make_shared<FakeSystemPermissions>();
+  std::shared_ptr<FakeDesktopEntries> desktopEntries = std::make_shared<FakeDesktopEntries>();
 
   PlatformServices services() const;
 

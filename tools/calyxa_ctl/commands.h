@@ -17,5 +17,7 @@ int runGestures(const std::vector<std::string>& arguments);
 int runArrange(const std::vector<std::string>& arguments);
 // login-item status|on|off: whether the launcher starts at login, and switching it.
 int runLoginItem(const std::vector<std::string>& arguments);
+// launch ID: starts the catalogue's application ID as the launcher does.
+int runLaunch(const std::vector<std::string>& arguments);
 
 }  // namespace calyxa::ctl

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "launcher_services.h"
 
 namespace {
 
@@ -18,9 +19,12 @@ const Command kCommands[] = {
     {"help", "help                      show this help", calyxa::ctl::runHelp},
     {"catalogue",
      "catalogue [--extra-directory DIR]\n"
-     "                            scan the application folders, save the layout file, print\n"
-     "                            the arrangement and the catalogue",
+     "                            scan the application folders and desktop entries, save the\n"
+     "                            layout file, print the arrangement and the catalogue",
      calyxa::ctl::runCatalogue},
+    {"launch",
+     "launch ID                 start the catalogue's application ID as the launcher does",
+     calyxa::ctl::runLaunch},
     {"touchpad",
      "touchpad replay FILE      print the pinches the recogniser finds in a frame file\n"
      "  touchpad record FILE      record the touchpads' contact frames until interrupted\n"
@@ -61,7 +65,9 @@ int runHelp(const std::vector<std::string>&) {
       "environment:\n"
       "  CALYXA_SYSTEM_ROOT   folder that stands for / when looking for applications\n"
       "  HOME                 home folder of the layout file (CalyxaData/tilewell_layout.json)\n"
-      "  XDG_CONFIG_HOME      folder of the program's settings (default ~/.config)\n");
+      "  XDG_CONFIG_HOME      folder of the program's settings (default ~/.config)\n"
+      "  XDG_DATA_HOME, XDG_DATA_DIRS\n"
+      "                       data folders whose applications/ hold the desktop entries\n");
   return 0;
 }
 
@@ -74,6 +80,8 @@ int main(int argc, char** argv) {
   }
   for (const auto& command : kCommands) {
     if (arguments[0] == command.name) {
+      // Every command's store refreshes the login item: it must see the launcher, not this tool.
+      calyxa::PlatformServices::installShared(calyxa::ctl::makeLauncherPlatformServices());
       return command.run({arguments.begin() + 1, arguments.end()});
     }
   }

@@ -1,5 +1,7 @@
 #include "platform/posix/desktop_entry.h"
 
+#include "platform/posix/file_io.h"
+#include "platform/posix/glib_handles.h"
 #include "platform/utf8.h"
 
 namespace calyxa {
@@ -42,37 +44,37 @@ std::optional<std::string> desktopEntryExecArgument(std::string_view argument) {
 
 namespace {
 
-std::string_view trimBlanks(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-    text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {
-    text.remove_suffix(1);
-  }
-  return text;
+// An entry is a few kilobytes; its translations can make it a few hundred.
+constexpr std::size_t kMaxEntryBytes = 4 * 1024 * 1024;
+
+GKeyFilePtr loadKeyFile(std::string_view document) {
+  GKeyFilePtr file(g_key_file_new());
+  GError* error = nullptr;
+  const bool loaded = g_key_file_load_from_data(file.get(), document.data(), document.size(),
+                                                G_KEY_FILE_NONE, &error);
+  const GErrorPtr owned(error);
+  if (!loaded) return nullptr;
+  return file;
 }
 
 }  // namespace
 
 std::optional<std::string> desktopEntryValue(std::string_view document, std::string_view group,
                                              std::string_view key) {
-  bool inGroup = false;
-  while (!document.empty()) {
-    const std::size_t end = document.find('\n');
-    std::string_view line = trimBlanks(document.substr(0, end));
-    document.remove_prefix(end == std::string_view::npos ? document.size() : end + 1);
+  const GKeyFilePtr file = loadKeyFile(document);
+  if (!file) return std::nullopt;
+  return takeString(g_key_file_get_value(file.get(), std::string(group).c_str(),
+                                         std::string(key).c_str(), nullptr));
+}
 
-    if (line.empty() || line.front() == '#') continue;
-    if (line.front() == '[') {
-      inGroup = line.size() >= 2 && line.back() == ']' && line.substr(1, line.size() - 2) == group;
-      continue;
-    }
-    if (!inGroup) continue;
-    const std::size_t equals = line.find('=');
-    if (equals == std::string_view::npos) continue;
-    if (trimBlanks(line.substr(0, equals)) != key) continue;
-    return std::string(trimBlanks(line.substr(equals + 1)));
-  }
-  return std::nullopt;
+std::optional<std::string> desktopEntryIcon(const std::filesystem::path& file) {
+  const FileReadResult entry = readFileBytes(file, kMaxEntryBytes);
+  if (entry.status != ReadStatus::ok) return std::nullopt;
+  const GKeyFilePtr keys = loadKeyFile(entry.bytes);
+  if (!keys) return std::nullopt;
+  auto icon = takeString(g_key_file_get_string(keys.get(), kDesktopEntryGroup, "Icon", nullptr));
+  if (!icon || icon->empty() || !isValidUtf8(*icon)) return std::nullopt;
+  return icon;
 }
 
 }  // namespace calyxa

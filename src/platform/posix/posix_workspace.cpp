@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "platform/posix/bundle_info.h"
+#include "platform/posix/file_browser.h"
 #include "platform/posix/process_spawn.h"
 
 namespace calyxa {
@@ -91,11 +92,29 @@ Image genericApplicationIcon(const std::string& seed) {
   return Image(128, 128, std::make_shared<GenericIconContent>(hue));
 }
 
-void PosixWorkspace::openApplication(const std::string& bundlePath, bool /*activates*/) {
-  // A newly started program takes the focus by itself on Linux desktops.
-  const auto executable = bundleExecutablePath(root_.resolve(bundlePath));
-  if (!executable) return;
-  spawnDetached(*executable, {executable->string()});
+PosixWorkspace::PosixWorkspace(SystemRoot root, std::shared_ptr<MainQueue> mainQueue,
+                               std::shared_ptr<BackgroundQueue> launches)
+    : root_(std::move(root)), mainQueue_(std::move(mainQueue)), launches_(std::move(launches)) {}
+
+void PosixWorkspace::openApplication(const std::string& bundlePath, bool /*activates*/,
+                                     LaunchCompletion completion) {
+  // A newly started program takes the focus by itself on Linux desktops; a bundle's program has
+  // no desktop-wide way of being asked to come forward instead.
+  launches_->asyncAfter(0.0, [bundle = root_.resolve(bundlePath), mainQueue = mainQueue_,
+                              completion = std::move(completion)] {
+    const auto executable = bundleExecutablePath(bundle);
+    const bool started = executable && spawnDetached(*executable, {executable->string()});
+    if (completion) mainQueue->async([completion, started] { completion(started); });
+  });
+}
+
+void PosixWorkspace::revealInFileBrowser(const std::string& path) {
+  launches_->asyncAfter(0.0, [file = fileOnDisk(root_, path)] { revealFile(file); });
+}
+
+std::filesystem::path fileOnDisk(const SystemRoot& root, const std::string& path) {
+  if (path.ends_with(".desktop") && path.starts_with('/')) return path;
+  return root.resolve(path);
 }
 
 Image PosixWorkspace::iconForFile(const std::string& path) {

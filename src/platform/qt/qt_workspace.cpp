@@ -1,6 +1,8 @@
 #include "platform/qt/qt_workspace.h"
 
+#include "platform/posix/posix_workspace.h"
 #include "platform/qt/bundle_icon.h"
+#include "platform/qt/desktop_entry_icon.h"
 #include "platform/qt/generic_icon.h"
 #include "platform/qt/qt_image.h"
 
@@ -18,6 +20,9 @@ class BundleIconContent final : public ImageContent {
   RasterImage render(int width, int height) const override {
     if (width <= 0 || height <= 0) return {};
     const QSize pixels(width, height);
+    if (path_.ends_with(".desktop")) {
+      return toRasterImage(drawDesktopEntryIcon(fileOnDisk(root_, path_), pixels, path_));
+    }
     QImage image;
     if (const auto file = bundleIconFile(root_.resolve(path_)))
       image = decodeIconFile(*file, pixels);
@@ -35,8 +40,13 @@ class BundleIconContent final : public ImageContent {
 QtWorkspace::QtWorkspace(std::shared_ptr<Workspace> launcher, SystemRoot root)
     : launcher_(std::move(launcher)), root_(std::move(root)) {}
 
-void QtWorkspace::openApplication(const std::string& bundlePath, bool activates) {
-  launcher_->openApplication(bundlePath, activates);
+void QtWorkspace::openApplication(const std::string& bundlePath, bool activates,
+                                  LaunchCompletion completion) {
+  launcher_->openApplication(bundlePath, activates, std::move(completion));
+}
+
+void QtWorkspace::revealInFileBrowser(const std::string& path) {
+  launcher_->revealInFileBrowser(path);
 }
 
 Image QtWorkspace::iconForFile(const std::string& path) {

@@ -15,11 +15,13 @@ class QtWorkspace final : public Workspace {
 
   QtWorkspace(std::shared_ptr<Workspace> launcher, SystemRoot root);
 
-  void openApplication(const std::string& bundlePath, bool activates) override;
+  void openApplication(const std::string& bundlePath, bool activates,
+                       LaunchCompletion completion) override;
+  void revealInFileBrowser(const std::string& path) override;
 
   // 96 × 96 points. Nothing is read until the image is drawn, and it is read anew each time it
   // is drawn (on any thread): the bundle's own icon where it has a readable one inside it, else
-  // the generic icon.
+  // the generic icon. For a desktop entry's file (".desktop"), the picture its Icon names.
   Image iconForFile(const std::string& path) override;
 
  private:
