@@ -88,7 +88,11 @@ bool writeFileAtomically(const std::filesystem::path& path, std::string_view byt
                          const std::function<void()>& beforeRename) {
   const std::filesystem::path directory =
       path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
-  std::string temporary = (directory / ("." + path.filename().string() + ".XXXXXX")).string();
+  // Built by appending: GCC 12 at -O3 reports a false -Wrestrict overlap for "." + name.
+  std::string hiddenName = ".";
+  hiddenName += path.filename().native();
+  hiddenName += ".XXXXXX";
+  std::string temporary = (directory / hiddenName).string();
   FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
   if (!fd.valid()) return false;
 
