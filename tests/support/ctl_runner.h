@@ -23,6 +23,16 @@ CtlRun runCalyxaCtl(const std::vector<std::string>& arguments,
                     const std::map<std::string, std::string>& environment,
                     std::string_view input = {});
 
+// One run of calyxa-ctl, as runCalyxaCtl takes it.
+struct CtlInvocation {
+  std::vector<std::string> arguments;
+  std::map<std::string, std::string> environment;
+  std::string input;
+};
+
+// Starts every run at once and collects them all.
+std::vector<CtlRun> runCalyxaCtlTogether(const std::vector<CtlInvocation>& invocations);
+
 // Lines of `text` without their line breaks.
 std::vector<std::string> splitLines(const std::string& text);
 

@@ -24,7 +24,8 @@ FileReadResult readFileBytesAt(int directory, const char* path, std::size_t maxB
 
 // Writes `bytes` to a temporary file in the same folder, flushes it to disk and renames it over
 // `path`, so that a reader sees the old file or the new one, never a part. False on any failure,
-// in which case the temporary file is removed and `path` is untouched.
+// in which case the temporary file is removed and `path` is untouched. Temporaries of `path` left
+// by a writer that was killed are removed first.
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
 // The same, calling `beforeRename` once the new bytes are safely on disk under the temporary
