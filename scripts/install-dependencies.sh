@@ -7,6 +7,7 @@ packages=(
   libicu-dev nlohmann-json3-dev libplist-dev libevdev-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-image-formats-plugins libgl-dev fonts-noto-cjk
+  dpkg-dev file
 )
 
 missing=()

@@ -1,6 +1,7 @@
 // An application's Info.plist: the parser limits guard, then libplist's XML and binary readers
 // and our conversion. Whatever parses, written out in either format, parses again.
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 #include "platform/posix/plist_io.h"
@@ -14,7 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (const auto value = parsePlist(bytes)) {
     for (const PlistFormat format : {PlistFormat::xml, PlistFormat::binary}) {
       const auto written = serializePlist(*value, format);
-      if (written && !parsePlist(*written)) std::abort();
+      if (written && !parsePlist(*written)) {
+        std::fprintf(stderr, "written as %s, it does not parse again:\n%s\n",
+                     format == PlistFormat::xml ? "XML" : "binary", written->c_str());
+        std::abort();
+      }
     }
   }
   return 0;
