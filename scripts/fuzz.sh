@@ -60,7 +60,7 @@ nice -n 19 "build-fuzz/tests/fuzz/${target}_fuzzer" \
 elapsed=$((SECONDS - started))
 
 # The last progress line ("#N ... cov: C ft: F", in fork mode "#N: cov: ..."), and the rate.
-last=$(grep -E '^#[0-9]+:? ' "$log" | tail -1 || true)
+last=$(grep -E '^#[0-9]+:?[[:space:]]' "$log" | tail -1 || true)
 executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
 [ -n "$executions" ] || executions=$(sed -E 's/^#([0-9]+).*/\1/' <<<"$last")
 coverage=$(grep -oE 'cov: [0-9]+ ft: [0-9]+' <<<"$last" || echo "cov: ? ft: ?")

@@ -6,7 +6,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   libicu-dev nlohmann-json3-dev libplist-dev libevdev-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-image-formats-plugins libgl-dev fonts-noto-cjk
+  qt6-base-dev qt6-image-formats-plugins libgl-dev fonts-noto-cjk libopenjp2-7-dev
   dpkg-dev file
 )
 

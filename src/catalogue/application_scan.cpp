@@ -160,8 +160,9 @@ void TilewellStore::scanApplications(std::optional<std::string> extraDirectory, 
 
   allAppsMap = catalogue;
   const NameCollator collator(userCollationLocale());
-  std::vector<LaunchItem> arrangement =
-      restoreArrangement(readLayoutFile(layoutFileURL), catalogue, collator);
+  LayoutFileContents saved = readLayoutFileContents(layoutFileURL);
+  layoutFileDamaged = saved.damaged;
+  std::vector<LaunchItem> arrangement = restoreArrangement(saved.records, catalogue, collator);
 
   for (const auto& [id, app] : catalogue)
     icon(app);  // fills the cache; the image is drawn only when first shown

@@ -111,7 +111,9 @@ void TilewellStore::setLaunchAtLogin(bool enabled, bool showToast) {
     return;
   }
 
-  const bool written = writeLaunchAgentPlist(resolveExecutablePathForLaunchAgent());
+  // Where nothing starts a launch agent, writing one would report success for nothing.
+  const bool written = loginItems.launchAgentsStartAtLogin() &&
+                       writeLaunchAgentPlist(resolveExecutablePathForLaunchAgent());
   isLaunchAtLoginEnabled = written;
   if (showToast) triggerToast(written ? kEnabledToast : kEnableFailedToast);
 }
@@ -124,7 +126,9 @@ void TilewellStore::refreshLaunchAtLoginState() {
   const bool registered = isRegistered(services.loginItems->status());
   const std::filesystem::path agent = launchAgentPlistURL();
   std::error_code error;
-  const bool agentPresent = std::filesystem::exists(agent, error);
+  // An agent left where nothing reads it starts nothing: it does not count.
+  const bool agentPresent =
+      services.loginItems->launchAgentsStartAtLogin() && std::filesystem::exists(agent, error);
   const bool enabled = registered || agentPresent;
   if (isLaunchAtLoginEnabled.get() != enabled) isLaunchAtLoginEnabled = enabled;
   if (agentPresent) repairLaunchAgent(agent);
@@ -143,7 +147,12 @@ void TilewellStore::repairLaunchAgent(const std::filesystem::path& agent) {
     if (!argument.is<std::string>()) return;
   }
   const std::string current = resolveExecutablePathForLaunchAgent();
-  if (*arguments->front().as<std::string>() != current) writeLaunchAgentPlist(current);
+  const std::filesystem::path started = *arguments->front().as<std::string>();
+  // The agent follows the launcher when it moves. Another program building the store (a helper
+  // tool beside the launcher) is not the launcher and never takes its place.
+  if (started != current && started.filename() == std::filesystem::path(current).filename()) {
+    writeLaunchAgentPlist(current);
+  }
 }
 
 }  // namespace calyxa

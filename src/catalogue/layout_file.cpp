@@ -223,9 +223,41 @@ class CurrentLayoutReader {
   Field ignored_;
 };
 
-nlohmann::json parse(std::string_view bytes) {
-  return nlohmann::json::parse(bytes.begin(), bytes.end(), nullptr, /*allow_exceptions=*/false);
-}
+// Reads the legacy format, an array of strings, straight into ids: anything else stops the
+// parse at once, so that no document tree is built for a file that names nothing.
+class LegacyLayoutReader {
+ public:
+  using json = nlohmann::json;
+
+  std::vector<std::string> ids;
+
+  bool null() { return false; }
+  bool boolean(bool) { return false; }
+  bool number_integer(json::number_integer_t) { return false; }
+  bool number_unsigned(json::number_unsigned_t) { return false; }
+  bool number_float(json::number_float_t, const json::string_t&) { return false; }
+  bool binary(json::binary_t&) { return false; }
+  bool string(json::string_t& text) {
+    if (!inArray_) return false;
+    ids.push_back(std::move(text));
+    return true;
+  }
+  bool start_object(std::size_t) { return false; }
+  bool key(json::string_t&) { return false; }
+  bool end_object() { return false; }
+  bool start_array(std::size_t) {
+    if (inArray_) return false;
+    inArray_ = true;
+    return true;
+  }
+  bool end_array() { return true; }
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) {
+    return false;
+  }
+
+ private:
+  bool inArray_ = false;
+};
 
 }  // namespace
 
@@ -265,30 +297,43 @@ std::optional<std::vector<SavedLayoutItem>> decodeCurrentLayout(std::string_view
 }
 
 std::optional<std::vector<std::string>> decodeLegacyLayout(std::string_view bytes) {
-  const nlohmann::json document = parse(bytes);
-  if (!document.is_array()) return std::nullopt;
-  std::vector<std::string> ids;
-  ids.reserve(document.size());
-  for (const auto& element : document) {
-    if (!element.is_string()) return std::nullopt;
-    ids.push_back(element.get<std::string>());
+  LegacyLayoutReader reader;
+  if (!nlohmann::json::sax_parse(bytes.begin(), bytes.end(), &reader)) return std::nullopt;
+  return std::move(reader.ids);
+}
+
+LayoutFileContents readLayoutFileContents(const std::filesystem::path& path) {
+  const FileReadResult file = readFileBytes(path, kMaxLayoutFileBytes);
+  if (file.status == ReadStatus::missing) return {};
+  if (file.status != ReadStatus::ok) return {{}, true};
+  auto records = decodeCurrentLayout(file.bytes);
+  if (records && !records->empty()) return {std::move(*records), false};
+  LayoutFileContents contents;
+  auto ids = decodeLegacyLayout(file.bytes);
+  contents.damaged = !records && !ids;
+  if (ids) {
+    contents.records.reserve(ids->size());
+    for (auto& id : *ids)
+      contents.records.push_back({"app", std::move(id), std::nullopt, std::nullopt});
   }
-  return ids;
+  return contents;
 }
 
 std::vector<SavedLayoutItem> readLayoutFile(const std::filesystem::path& path) {
-  const FileReadResult file = readFileBytes(path, kMaxLayoutFileBytes);
-  if (file.status != ReadStatus::ok) return {};
-  if (auto records = decodeCurrentLayout(file.bytes); records && !records->empty()) {
-    return std::move(*records);
+  return readLayoutFileContents(path).records;
+}
+
+bool keepDamagedLayoutAside(const std::filesystem::path& path) {
+  if (!readLayoutFileContents(path).damaged) return true;
+  std::error_code error;
+  for (int n = 0; n < 10000; ++n) {
+    std::filesystem::path aside = path;
+    aside += n == 0 ? ".corrupt" : ".corrupt." + std::to_string(n);
+    if (std::filesystem::exists(std::filesystem::symlink_status(aside, error))) continue;
+    std::filesystem::rename(path, aside, error);
+    return !error;
   }
-  std::vector<SavedLayoutItem> legacy;
-  if (auto ids = decodeLegacyLayout(file.bytes)) {
-    legacy.reserve(ids->size());
-    for (auto& id : *ids)
-      legacy.push_back({"app", std::move(id), std::nullopt, std::nullopt});
-  }
-  return legacy;
+  return false;
 }
 
 bool writeLayoutFile(const std::filesystem::path& path, const std::vector<SavedLayoutItem>& records,

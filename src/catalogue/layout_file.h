@@ -28,6 +28,18 @@ std::optional<std::vector<std::string>> decodeLegacyLayout(std::string_view byte
 // legacy format, else none. Never fails.
 std::vector<SavedLayoutItem> readLayoutFile(const std::filesystem::path& path);
 
+struct LayoutFileContents {
+  std::vector<SavedLayoutItem> records;
+  // The file is there but holds no layout: it cannot be read, or is in neither format.
+  bool damaged = false;
+};
+LayoutFileContents readLayoutFileContents(const std::filesystem::path& path);
+
+// Renames a damaged layout file to "<name>.corrupt" (else ".corrupt.1", ...) before a save
+// replaces it, so that the arrangement it may hold is not lost. True when there is nothing to
+// keep (the file is missing or readable) or it was kept.
+bool keepDamagedLayoutAside(const std::filesystem::path& path);
+
 // Replaces the file atomically with the document of `records`; false when it could not.
 bool writeLayoutFile(const std::filesystem::path& path, const std::vector<SavedLayoutItem>& records,
                      const std::function<void()>& beforeRename = {});

@@ -16,10 +16,14 @@ struct TilewellStore::PendingSave {
   // drag reorders a large grid several times a second.
   std::vector<LaunchItem> snapshot;
   std::filesystem::path file;
+  // The file held no readable layout when the scan read it: keep it before replacing it.
+  bool keepDamagedFile = false;
   std::atomic<bool> started{false};
 
   void write() {
     if (started.exchange(true)) return;
+    // A damaged file that could not be kept is not replaced: it may hold all the user's folders.
+    if (keepDamagedFile && !keepDamagedLayoutAside(file)) return;
     // A failure leaves the old file whole; nothing to report.
     writeLayoutFile(file, snapshotLayout(snapshot));
   }
@@ -30,6 +34,7 @@ void TilewellStore::scheduleDebouncedSave() {
   auto save = std::make_shared<PendingSave>();
   save->snapshot = items;
   save->file = layoutFileURL;
+  save->keepDamagedFile = layoutFileDamaged;
   // The background queue is serial: writes land in the order they were scheduled, so the newest
   // arrangement is the one left on disk.
   saveDebounceWorkItem =

@@ -5,6 +5,7 @@
 
 #include "catalogue/layout_file.h"
 #include "catalogue/search_filter.h"
+#include "platform/posix/file_io.h"
 
 namespace calyxa {
 
@@ -36,6 +37,8 @@ TilewellStore::TilewellStore(PlatformServices platform, PagerMotionController& s
 
 void TilewellStore::initialise() {
   layoutFileURL = resolveLayoutFileURL(developerLayoutDirectory(), services.homeDirectory);
+  // Saves cut short by a kill leave their temporary files; nothing else ever removes them.
+  removeStaleTemporaryFiles(layoutFileURL);
   showOnboarding = !services.defaults->boolForKey(kHasCompletedOnboardingKey);
   restoreFolderAccess();
   refreshPermissionStates();

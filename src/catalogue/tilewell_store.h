@@ -215,6 +215,8 @@ class TilewellStore {
   // --- Private state of the scan and the layout file ---
 
   struct PendingSave;
+  // The layout file held no readable layout at the last scan: the next save keeps it aside.
+  bool layoutFileDamaged = false;
   // Writes the arrangement 0.35 s from now unless another call comes first.
   void scheduleDebouncedSave();
   std::shared_ptr<PendingSave> pendingSave;

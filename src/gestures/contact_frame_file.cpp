@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "platform/utf8.h"
+
 namespace calyxa {
 namespace {
 
@@ -39,7 +41,7 @@ std::optional<Number> parseNumber(std::string_view token) {
 std::string quoted(std::string_view token) {
   constexpr std::size_t kShown = 40;
   std::string text = "\"";
-  text += token.substr(0, kShown);
+  text += printableText(token.substr(0, kShown));
   if (token.size() > kShown) text += "...";
   return text + "\"";
 }
@@ -51,9 +53,9 @@ void appendNumber(std::string& out, Number value) {
   out.append(buffer, error == std::errc() ? end : buffer);
 }
 
-// Reads one frame line; the message of what is wrong otherwise.
-std::optional<std::string> parseLine(std::string_view line, RecordedFrame& frame) {
-  Tokens tokens(line);
+// Reads the timestamp and the number of contacts; the message of what is wrong otherwise.
+std::optional<std::string> parseHeader(Tokens& tokens, double& timestampOut,
+                                       std::int32_t& countOut) {
   const auto timestampToken = tokens.next();
   const auto timestamp = parseNumber<double>(*timestampToken);
   if (!timestamp || !std::isfinite(*timestamp)) {
@@ -65,14 +67,28 @@ std::optional<std::string> parseLine(std::string_view line, RecordedFrame& frame
   if (!count || *count < 0) {
     return "expected the number of contacts (0 or more), found " + quoted(*countToken);
   }
-  frame.timestamp = *timestamp;
+  if (*count > kMaxContactsPerFrame) {
+    return "a frame carries at most " + std::to_string(kMaxContactsPerFrame) +
+           " contacts (the touchpad's slots), found " + std::to_string(*count);
+  }
+  timestampOut = *timestamp;
+  countOut = *count;
+  return std::nullopt;
+}
+
+// Reads one frame line; the message of what is wrong otherwise.
+std::optional<std::string> parseLine(std::string_view line, RecordedFrame& frame) {
+  Tokens tokens(line);
+  std::int32_t count = 0;
+  if (auto problem = parseHeader(tokens, frame.timestamp, count)) return problem;
   frame.records.clear();
-  for (std::int32_t i = 0; i < *count; ++i) {
+  frame.records.reserve(static_cast<std::size_t>(count));
+  for (std::int32_t i = 0; i < count; ++i) {
     const auto state = tokens.next();
     const auto x = tokens.next();
     const auto y = tokens.next();
     if (!state || !x || !y) {
-      return "the frame announces " + std::to_string(*count) + " contacts but has values for " +
+      return "the frame announces " + std::to_string(count) + " contacts but has values for " +
              std::to_string(i) + (x ? " and a part of another" : "");
     }
     const auto stateValue = parseNumber<std::int32_t>(*state);
@@ -84,7 +100,7 @@ std::optional<std::string> parseLine(std::string_view line, RecordedFrame& frame
     frame.records.push_back(ContactRecord::make(*stateValue, *xValue, *yValue));
   }
   if (const auto extra = tokens.next()) {
-    return "the frame announces " + std::to_string(*count) + " contacts but goes on with " +
+    return "the frame announces " + std::to_string(count) + " contacts but goes on with " +
            quoted(*extra);
   }
   return std::nullopt;
@@ -113,6 +129,56 @@ FrameFile parseFrameFile(std::string_view text) {
     file.frames.push_back(std::move(frame));
   }
   return file;
+}
+
+bool FrameFileReader::readLine() {
+  line_.clear();
+  tooLong_ = false;
+  bool comment = false;
+  bool any = false;
+  for (int c = getc_unlocked(input_); c != EOF; c = getc_unlocked(input_)) {
+    any = true;
+    if (c == '\n') return true;
+    if (comment || tooLong_) continue;
+    if (line_.size() == kMaxFrameLineBytes) {
+      const auto first = line_.find_first_not_of(" \t");
+      comment = first != std::string::npos && line_[first] == '#';
+      tooLong_ = !comment;
+      continue;
+    }
+    line_.push_back(static_cast<char>(c));
+  }
+  if (std::ferror(input_)) readFailed_ = true;
+  return any && !readFailed_;
+}
+
+const RecordedFrame* FrameFileReader::next() {
+  if (error_ || readFailed_) return nullptr;
+  while (readLine()) {
+    ++lineNumber_;
+    std::string_view line = line_;
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    const auto first = line.find_first_not_of(" \t");
+    if (first == std::string_view::npos || line[first] == '#') continue;
+    if (tooLong_) {
+      // What is wrong with its start (say, a frame of too many contacts) says more.
+      Tokens tokens(line);
+      double timestamp = 0;
+      std::int32_t count = 0;
+      auto problem = parseHeader(tokens, timestamp, count);
+      error_ = FrameFileError{lineNumber_, problem ? std::move(*problem)
+                                                   : "a line longer than " +
+                                                         std::to_string(kMaxFrameLineBytes) +
+                                                         " bytes is no frame"};
+      return nullptr;
+    }
+    if (auto problem = parseLine(line, frame_)) {
+      error_ = FrameFileError{lineNumber_, std::move(*problem)};
+      return nullptr;
+    }
+    return &frame_;
+  }
+  return nullptr;
 }
 
 std::string formatTimestamp(double seconds) {

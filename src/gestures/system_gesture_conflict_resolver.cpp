@@ -1,6 +1,7 @@
 #include "gestures/system_gesture_conflict_resolver.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace calyxa {
 namespace {
@@ -39,45 +40,113 @@ std::string SystemGestureConflictResolver::snapshotKey(const PrefKey& pref) {
   return pref.domain + "::" + pref.key;
 }
 
-bool SystemGestureConflictResolver::hasTakenOverSystemGestures() const {
-  return defaults_ && defaults_->dictionaryForKey(snapshotDefaultsKey).has_value();
-}
+namespace {
 
-void SystemGestureConflictResolver::disableConflictingGestures(bool restartDock) {
-  if (!defaults_ || !preferences_) return;
-  // A kept snapshot holds the user's values; a new one would record the switched-off zeros.
-  if (!defaults_->dictionaryForKey(snapshotDefaultsKey)) {
-    PlistDictionary snapshot;
-    for (const PrefKey& pref : managedKeys) {
-      const auto value = preferences_->copyValue(pref.key, pref.domain, pref.host);
-      snapshot.insert_or_assign(snapshotKey(pref), value && value->isNumber()
-                                                       ? *value
-                                                       : PlistValue(std::string(kAbsentMarker)));
-    }
-    const bool saved = defaults_->setDictionary(snapshotDefaultsKey, std::move(snapshot));
-    defaults_->synchronize();
-    if (!saved) return;
-  }
-  for (const PrefKey& pref : managedKeys)
-    preferences_->setValue(pref.key, PlistValue(0), pref.domain, pref.host);
-  applySettings(restartDock);
-}
-
-void SystemGestureConflictResolver::restoreOriginalGestures(bool restartDock) {
-  if (!defaults_ || !preferences_) return;
-  const auto snapshot = defaults_->dictionaryForKey(snapshotDefaultsKey);
-  if (!snapshot) return;
-  for (const PrefKey& pref : managedKeys) {
-    const auto entry = snapshot->find(snapshotKey(pref));
-    if (entry != snapshot->end() && entry->second.isNumber()) {
-      preferences_->setValue(pref.key, entry->second, pref.domain, pref.host);
+// The managed preferences by domain and host, in the order each pair first appears, so that
+// each domain's file is read and written once per operation.
+std::vector<std::vector<const PrefKey*>> byDomain(const std::vector<PrefKey>& keys) {
+  std::vector<std::vector<const PrefKey*>> groups;
+  for (const PrefKey& pref : keys) {
+    const auto group = std::find_if(groups.begin(), groups.end(), [&](const auto& g) {
+      return g.front()->domain == pref.domain && g.front()->host == pref.host;
+    });
+    if (group == groups.end()) {
+      groups.push_back({&pref});
     } else {
-      preferences_->setValue(pref.key, std::nullopt, pref.domain, pref.host);
+      group->push_back(&pref);
     }
   }
-  defaults_->removeObject(snapshotDefaultsKey);
-  defaults_->synchronize();
+  return groups;
+}
+
+// What switching off writes.
+bool isOurZero(const std::optional<PlistValue>& value) {
+  return value && value->is<std::int64_t>() && *value->as<std::int64_t>() == 0;
+}
+
+}  // namespace
+
+SystemGestureConflictResolver::TakeOver SystemGestureConflictResolver::takeOverState() const {
+  if (!defaults_ || !defaults_->isReadable()) return TakeOver::unknown;
+  const auto snapshot = defaults_->object(snapshotDefaultsKey);
+  if (!snapshot) return TakeOver::no;
+  return snapshot->is<PlistDictionary>() ? TakeOver::yes : TakeOver::unknown;
+}
+
+bool SystemGestureConflictResolver::writePreferences(
+    const std::function<std::optional<PlistValue>(const PrefKey&)>& valueFor) {
+  bool written = true;
+  for (const auto& group : byDomain(managedKeys)) {
+    std::vector<PreferenceStore::Change> changes;
+    for (const PrefKey* pref : group)
+      changes.emplace_back(pref->key, valueFor(*pref));
+    // Every domain is attempted, whatever happened to the others.
+    written =
+        preferences_->setValues(changes, group.front()->domain, group.front()->host) && written;
+  }
+  return written;
+}
+
+SystemGestureConflictResolver::Outcome SystemGestureConflictResolver::disableConflictingGestures(
+    bool restartDock) {
+  if (!defaults_ || !preferences_) return Outcome::failed;
+  const TakeOver state = takeOverState();
+  // Unreadable defaults may hold a snapshot: a new one could record the switched-off zeros.
+  if (state == TakeOver::unknown) return Outcome::unknown;
+  if (state == TakeOver::no) {
+    PlistDictionary snapshot;
+    bool allOurZeros = true;
+    for (const auto& group : byDomain(managedKeys)) {
+      std::vector<std::string> keys;
+      for (const PrefKey* pref : group)
+        keys.push_back(pref->key);
+      const auto values =
+          preferences_->copyValues(keys, group.front()->domain, group.front()->host);
+      for (std::size_t i = 0; i < group.size(); ++i) {
+        const auto& value = values[i];
+        allOurZeros = allOurZeros && isOurZero(value);
+        snapshot.insert_or_assign(
+            snapshotKey(*group[i]),
+            value && value->isNumber() ? *value : PlistValue(std::string(kAbsentMarker)));
+      }
+    }
+    // Every preference at the integer 0 this program writes: switched off by an earlier run
+    // whose snapshot is gone. Saving these would make a restore write zeros.
+    if (allOurZeros) return Outcome::failed;
+    const bool saved = defaults_->setDictionary(snapshotDefaultsKey, snapshot);
+    defaults_->synchronize();
+    if (!saved || defaults_->dictionaryForKey(snapshotDefaultsKey) != snapshot) {
+      return Outcome::failed;
+    }
+  }
+  const bool written = writePreferences([](const PrefKey&) { return PlistValue(0); });
   applySettings(restartDock);
+  return written ? Outcome::done : Outcome::failed;
+}
+
+SystemGestureConflictResolver::Outcome SystemGestureConflictResolver::restoreOriginalGestures(
+    bool restartDock) {
+  if (!defaults_ || !preferences_) return Outcome::failed;
+  const TakeOver state = takeOverState();
+  if (state != TakeOver::yes) {
+    return state == TakeOver::no ? Outcome::nothingToDo : Outcome::unknown;
+  }
+  const auto snapshot = defaults_->dictionaryForKey(snapshotDefaultsKey);
+  if (!snapshot) return Outcome::unknown;
+  const bool written = writePreferences([&](const PrefKey& pref) -> std::optional<PlistValue> {
+    const auto entry = snapshot->find(snapshotKey(pref));
+    if (entry != snapshot->end() && entry->second.isNumber()) return entry->second;
+    return std::nullopt;
+  });
+  // The snapshot is the only copy of the values: it goes only once they are all back.
+  bool forgotten = false;
+  if (written) {
+    forgotten = defaults_->removeObject(snapshotDefaultsKey);
+    defaults_->synchronize();
+    forgotten = forgotten && takeOverState() == TakeOver::no;
+  }
+  applySettings(restartDock);
+  return forgotten ? Outcome::done : Outcome::failed;
 }
 
 void SystemGestureConflictResolver::applySettings(bool restartDock) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -25,6 +26,14 @@ class SystemGestureConflictResolver {
  public:
   static constexpr std::string_view kAbsentMarker = "__QZV_ABSENT__";
 
+  enum class TakeOver { no, yes, unknown };
+  enum class Outcome {
+    done,
+    nothingToDo,  // restore: no snapshot is kept
+    failed,       // a value could not be saved or written: see the functions
+    unknown,      // the defaults cannot be read, so whether a snapshot is kept is unknown
+  };
+
   static SystemGestureConflictResolver& shared();
   explicit SystemGestureConflictResolver(const PlatformServices& services);
 
@@ -32,19 +41,27 @@ class SystemGestureConflictResolver {
   const std::vector<PrefKey> managedKeys;
 
   // Saves the present values (unless a snapshot is already kept), sets every managed
-  // preference to 0 and makes the system apply them. Changes nothing when the snapshot cannot be
-  // saved, since the values could not be given back later.
-  void disableConflictingGestures(bool restartDock);
-  // Writes the saved values back, deleting the preferences that did not exist, forgets the
-  // snapshot and makes the system apply them. Does nothing without a snapshot.
-  void restoreOriginalGestures(bool restartDock);
-  bool hasTakenOverSystemGestures() const;
+  // preference to 0 and makes the system apply them. Switches nothing off unless the snapshot
+  // was written and read back: not when the defaults cannot be read (unknown), nor when the
+  // present values are this program's own zeros from an earlier run whose snapshot is lost
+  // (failed). Failed, too, when a preference could not be set to 0.
+  Outcome disableConflictingGestures(bool restartDock);
+  // Writes the saved values back, deleting the preferences that did not exist, and forgets the
+  // snapshot once every value is back on disk and read back equal (otherwise failed, and the
+  // snapshot stays for the next try); makes the system apply them. Nothing to do without a
+  // snapshot; unknown when the defaults cannot be read.
+  Outcome restoreOriginalGestures(bool restartDock);
+  TakeOver takeOverState() const;
+  bool hasTakenOverSystemGestures() const { return takeOverState() == TakeOver::yes; }
 
   // The snapshot's key for a preference: "domain::key".
   static std::string snapshotKey(const PrefKey& pref);
 
  private:
   void applySettings(bool restartDock);
+  // Sets each managed preference to what `valueFor` gives, one write per domain; true when all
+  // are on disk.
+  bool writePreferences(const std::function<std::optional<PlistValue>(const PrefKey&)>& valueFor);
 
   std::shared_ptr<UserDefaults> defaults_;
   std::shared_ptr<PreferenceStore> preferences_;

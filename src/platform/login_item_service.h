@@ -21,6 +21,9 @@ class LoginItemService {
   virtual bool registerMainApp() = 0;
   // False when there was nothing to remove or it could not be removed.
   virtual bool unregisterMainApp() = 0;
+  // Whether the system also starts a per-user launch agent file at login (launchd on macOS
+  // does); where nothing reads such a file it is no fallback for a refused registration.
+  virtual bool launchAgentsStartAtLogin() const { return false; }
 };
 
 }  // namespace calyxa

@@ -26,10 +26,17 @@ struct PlistUid {
   bool operator==(const PlistUid&) const = default;
 };
 
+// An integer above the largest signed 64-bit one, which property lists store unsigned. Only such
+// values take this form; every other integer is a std::int64_t.
+struct PlistUnsignedInteger {
+  std::uint64_t value = 0;
+  bool operator==(const PlistUnsignedInteger&) const = default;
+};
+
 // One property-list value of any kind.
 struct PlistValue {
   using Storage = std::variant<bool, std::int64_t, double, std::string, PlistData, PlistDate,
-                               PlistUid, PlistArray, PlistDictionary>;
+                               PlistUid, PlistArray, PlistDictionary, PlistUnsignedInteger>;
   Storage storage;
 
   PlistValue() : storage(false) {}
@@ -42,6 +49,7 @@ struct PlistValue {
   PlistValue(PlistData v) : storage(std::move(v)) {}
   PlistValue(PlistDate v) : storage(v) {}
   PlistValue(PlistUid v) : storage(v) {}
+  PlistValue(PlistUnsignedInteger v) : storage(v) {}
   PlistValue(PlistArray v) : storage(std::move(v)) {}
   PlistValue(PlistDictionary v) : storage(std::move(v)) {}
 
@@ -54,7 +62,9 @@ struct PlistValue {
     return std::get_if<T>(&storage);
   }
   // Booleans, integers and reals: the kinds a preference store calls numbers.
-  bool isNumber() const { return is<bool>() || is<std::int64_t>() || is<double>(); }
+  bool isNumber() const {
+    return is<bool>() || is<std::int64_t>() || is<double>() || is<PlistUnsignedInteger>();
+  }
 
   bool operator==(const PlistValue&) const = default;
 };

@@ -19,6 +19,9 @@ class UserDefaults {
   virtual bool removeObject(std::string_view key) = 0;
   // Writes are immediate in every backend; kept so that callers can say where they need it.
   virtual bool synchronize() { return true; }
+  // False while what the store holds is unknown (its file cannot be read or parsed): an absent
+  // value may then be there after all.
+  virtual bool isReadable() const { return true; }
 
   // Absent reads as false; numbers are true when non-zero, strings when they say yes.
   bool boolForKey(std::string_view key) const;

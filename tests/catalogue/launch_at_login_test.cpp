@@ -260,6 +260,33 @@ TEST_F(LaunchAtLoginTest, ARefreshPointsAMovedProgramsAgentAtItsNewPlace) {
   EXPECT_FALSE(agentExists());
 }
 
+TEST_F(LaunchAtLoginTest, OnlyTheLauncherIsEverWrittenAndOnlyWhereSomethingStartsIt) {
+  // A helper tool beside the launcher builds the store: the agent keeps naming the launcher.
+  writeAgent(*serializePlist(expectedAgent("/opt/Calyxa Build/Calyxa"), PlistFormat::xml));
+  const std::string agentBefore = agentBytes();
+  platform.processInfo->executable = "/opt/Calyxa Build/calyxa-ctl";
+  start();
+  (*store)->refreshLaunchAtLoginState();
+  EXPECT_EQ(agentBytes(), agentBefore);
+
+  // Where the system starts no launch agent (Linux), a refused registration is a failure, and
+  // an agent left over from an earlier fallback counts for nothing.
+  platform.processInfo->executable = "/opt/Calyxa Build/Calyxa";
+  platform.loginItems->agentsStart = false;
+  platform.loginItems->refusesRegistration = true;
+  start();
+  EXPECT_FALSE((*store)->isLaunchAtLoginEnabled);
+  std::filesystem::remove(agent());
+  EXPECT_EQ(toastsOf([&] { (*store)->setLaunchAtLogin(true, true); }),
+            std::vector<std::string>{kEnableFailed});
+  EXPECT_FALSE((*store)->isLaunchAtLoginEnabled);
+  EXPECT_FALSE(agentExists());
+  platform.loginItems->refusesRegistration = false;
+  EXPECT_EQ(toastsOf([&] { (*store)->setLaunchAtLogin(true, true); }),
+            std::vector<std::string>{kEnabled});
+  EXPECT_TRUE((*store)->isLaunchAtLoginEnabled);
+}
+
 TEST_F(LaunchAtLoginTest, AnAgentOfAnyOtherShapeIsLeftAloneAndCountsAsPresent) {
   const std::vector<std::pair<std::string, std::string>> files{
       {"empty", ""},

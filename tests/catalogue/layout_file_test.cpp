@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdlib>
 #include <map>
+#include <new>
 #include <nlohmann/json.hpp>
 #include <random>
 #include <ranges>
@@ -13,6 +16,23 @@
 #include "catalogue/layout_restoration.h"
 #include "platform/posix/file_io.h"
 #include "support/test_platform.h"
+
+// Bytes allocated by this process while counting; for bounds on what a reader may take. Pairs
+// malloc with free itself.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+std::atomic<bool> countingBytes{false};
+std::atomic<long long> bytesAllocated{0};
+void* operator new(std::size_t size) {
+  if (countingBytes) bytesAllocated += static_cast<long long>(size);
+  if (void* block = std::malloc(size ? size : 1)) return block;
+  throw std::bad_alloc();
+}
+void operator delete(void* block) noexcept {
+  std::free(block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+  std::free(block);
+}
 
 namespace calyxa {
 namespace {
@@ -77,6 +97,79 @@ TEST(LayoutFileTest, ABurstOfEditsWritesOnceWithTheLastArrangementAndAFlushWrite
   store->flushPendingSave();  // nothing waiting: nothing written
   scheduler.advance(1.0);
   EXPECT_FALSE(std::filesystem::exists(file)) << "the delayed write was superseded";
+}
+
+TEST(LayoutFileTest, LegacyFilesAreReadWithoutATreeInMemoryOfTheIdsTheyName) {
+  const auto allocatedBy = [](const std::function<void()>& work) {
+    bytesAllocated = 0;
+    countingBytes = true;
+    work();
+    countingBytes = false;
+    return bytesAllocated.load();
+  };
+  std::string ids = "[";
+  for (int i = 0; i < 1000; ++i)
+    ids += (i ? ",\"" : "\"") + std::string("/Applications/App ") + std::to_string(i) + ".app\"";
+  ids += "]";
+  std::optional<std::vector<std::string>> legacy;
+  EXPECT_LT(allocatedBy([&] { legacy = decodeLegacyLayout(ids); }), 4 * ids.size());
+  ASSERT_TRUE(legacy && legacy->size() == 1000u);
+  EXPECT_EQ(legacy->back(), "/Applications/App 999.app");
+  // Nesting and objects name nothing: they are refused without building anything.
+  std::string objects = "[";
+  for (int i = 0; i < 2'500'000; ++i)
+    objects += i ? ",{}" : "{}";
+  objects += "]";
+  for (const std::string& hostile : {std::string(8'000'000, '['), objects}) {
+    EXPECT_LT(allocatedBy([&] { EXPECT_FALSE(decodeLegacyLayout(hostile)); }), 1 << 20);
+    EXPECT_LT(allocatedBy([&] { EXPECT_FALSE(decodeCurrentLayout(hostile)); }), 1 << 20);
+  }
+}
+
+TEST(LayoutFileTest, ADamagedFileIsKeptAsideAndStaleTemporaryFilesAreRemoved) {
+  const auto store = [](const std::function<void(const TempDir& home)>& prepare) {
+    TestPlatform platform;
+    prepare(*platform.home);
+    TestStore made(std::move(platform));
+    made->flushPendingSave();
+    return made.platform.home;
+  };
+  const std::string layout = encodeLayoutDocument(
+      {appRecord("/Applications/A.app", "A"), appRecord("/Applications/B.app")});
+  const auto home = store([&](const TempDir& home) {
+    home.write("CalyxaData/tilewell_layout.json", layout.substr(0, layout.size() - 1));
+    home.write("CalyxaData/tilewell_layout.json.corrupt", "older");
+  });
+  const auto data = *home / "CalyxaData";
+  EXPECT_EQ(readFileBytes(data / "tilewell_layout.json.corrupt", 1024).bytes, "older");
+  EXPECT_EQ(readFileBytes(data / "tilewell_layout.json.corrupt.1", 1024).bytes,
+            layout.substr(0, layout.size() - 1));
+  EXPECT_EQ(readFileBytes(data / "tilewell_layout.json", 1024).bytes, "[]");
+
+  // Readable files, an empty one included, are rewritten in place; so is the legacy form.
+  for (const std::string& readable :
+       {std::string("[]"), std::string("[\"\\/Applications\\/A.app\"]"), layout}) {
+    const auto again = store(
+        [&](const TempDir& home) { home.write("CalyxaData/tilewell_layout.json", readable); });
+    EXPECT_FALSE(std::filesystem::exists(*again / "CalyxaData/tilewell_layout.json.corrupt"));
+  }
+
+  // Temporary files of saves cut short are removed once they are old; a save under way is not
+  // disturbed, and files of other names stay.
+  const auto cleaned = store([&](const TempDir& home) {
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    for (const char* name : {".tilewell_layout.json.a1B2c3", ".tilewell_layout.json.XXXXXX"})
+      std::filesystem::last_write_time(home.write(std::string("CalyxaData/") + name, "["), old);
+    home.write("CalyxaData/.tilewell_layout.json.Fresh1", "[");
+    std::filesystem::last_write_time(home.write("CalyxaData/.tilewell_layout.json.keep", "["), old);
+    std::filesystem::last_write_time(home.write("CalyxaData/.other.json.a1B2c3", "["), old);
+  });
+  std::set<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(*cleaned / "CalyxaData"))
+    left.insert(entry.path().filename().string());
+  EXPECT_EQ(left,
+            (std::set<std::string>{".tilewell_layout.json.Fresh1", ".tilewell_layout.json.keep",
+                                   ".other.json.a1B2c3", "tilewell_layout.json"}));
 }
 
 // Random inconsistent layouts in random valid forms (any key order, "/" escaped or not, null for

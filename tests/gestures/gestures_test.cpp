@@ -8,6 +8,8 @@
 #include <bit>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <functional>
 #include <limits>
 #include <map>
 #include <new>
@@ -47,7 +49,7 @@ namespace calyxa {
 namespace {
 
 using namespace testing;
-using ::testing::HasSubstr, ::testing::MatchesRegex, ::testing::StartsWith;
+using ::testing::HasSubstr, ::testing::MatchesRegex, ::testing::Not, ::testing::StartsWith;
 using Monitor = MultitouchPinchMonitor;
 
 char eventBytes;
@@ -411,6 +413,13 @@ std::string frameLines(const std::string& script) {
   return text;
 }
 
+std::string repeatedContact(int count) {
+  std::string contacts;
+  for (int i = 0; i < count; ++i)
+    contacts += " 4 0.5 0.5";
+  return contacts;
+}
+
 TEST(TouchpadCommandTest, ReplayPrintsEventsAtTheirFramesAndRefusesMalformedFiles) {
   TempDir home;
   const auto file = home.write(
@@ -423,6 +432,10 @@ TEST(TouchpadCommandTest, ReplayPrintsEventsAtTheirFramesAndRefusesMalformedFile
   const CtlRun run = calyxaCtl(home, {"touchpad", "replay", file.string()});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "pinch-in 100.025\nrelease 100.0875\npinch-out 100.5125\nrelease 100.5625\n");
+  // As many contacts as the touchpad has slots, and comments of any length, are fine.
+  const auto full = home.write(
+      "full.frames", "# " + std::string(200000, 'x') + "\n1 64" + repeatedContact(64) + "\n");
+  EXPECT_EQ(calyxaCtl(home, {"touchpad", "replay", full.string()}).status, 0);
   // A malformed frame is named by its line, and nothing is replayed.
   const auto good = frameLines("10:.25 10.01:.19");
   for (const auto& [line, message] : std::initializer_list<std::pair<std::string, std::string>>{
@@ -435,7 +448,16 @@ TEST(TouchpadCommandTest, ReplayPrintsEventsAtTheirFramesAndRefusesMalformedFile
            {"11 1 four 0.5 0.5", ":3: contact 1: bad state \"four\""},
            {"11 1 4 0,5 0.5", ":3: contact 1: bad x \"0,5\""},
            {"11 1 4 0.5 +1", ":3: contact 1: bad y \"+1\""},
-           {"11 99999999999 4 0.5 0.5", ":3: expected the number of contacts"}}) {
+           {"11 99999999999 4 0.5 0.5", ":3: expected the number of contacts"},
+           // The kernel has 64 slots: a longer frame is refused before its contacts are read.
+           {"11 65" + repeatedContact(65),
+            ":3: a frame carries at most 64 contacts (the "
+            "touchpad's slots), found 65"},
+           {"11 100000" + repeatedContact(100000), ":3: a frame carries at most 64"},
+           // What is quoted from the file cannot drive the terminal or cut the message.
+           {std::string("\x1b[2J\0\x9b\xff 0", 9),
+            ":3: expected a timestamp in seconds, found "
+            "\"\\x1b[2J\\x00\\x9b\\xff\"\n"}}) {
     const auto bad = home.write("bad.frames", good + line + "\n" + good);
     const CtlRun failed = calyxaCtl(home, {"touchpad", "replay", bad.string()});
     EXPECT_EQ(failed.status, 65) << line;
@@ -497,14 +519,13 @@ TEST(GesturesCommandTest, SwitchesOffTwiceRestoresExactlyAndLosesNoDamagedFile) 
   EXPECT_EQ(filesIn(folder), expected);
   EXPECT_EQ(calyxaCtl(home, {"gestures", "disable", "--now"}).status, 64);
 
-  // A malformed preference or defaults file reads as empty and is kept aside when replaced.
+  // A malformed preference file reads as empty and is kept aside when replaced.
   const std::string garbage = "<?xml version=\"1.0\"?><plist><dict><key>Trackpad";
   const auto dock = home.write("config/calyxa/Preferences/com.apple.dock.plist", garbage);
-  const auto defaults = home.write("config/calyxa/com.vantorel.tilewell.plist", garbage);
+  const auto defaults = home / "config/calyxa/com.vantorel.tilewell.plist";
   EXPECT_THAT(calyxaCtl(home, {"gestures", "disable"}).out,
               HasSubstr(kDock + " current=0 saved=absent\n"));
-  for (const auto& file : {dock, defaults})
-    EXPECT_EQ(readFileBytes(file.string() + ".corrupt", 99).bytes, garbage) << file;
+  EXPECT_EQ(readFileBytes(dock.string() + ".corrupt", 99).bytes, garbage);
 
   // Defaults that cannot be written: the values could not be given back, so nothing changes.
   std::filesystem::remove(defaults);
@@ -513,6 +534,144 @@ TEST(GesturesCommandTest, SwitchesOffTwiceRestoresExactlyAndLosesNoDamagedFile) 
   const auto files = filesIn(folder);
   EXPECT_EQ(calyxaCtl(home, {"gestures", "disable"}).status, 73);
   EXPECT_EQ(filesIn(folder), files);
+}
+
+// A status line's value for one managed preference.
+std::string statusValue(const std::string& status, const std::string& key, const char* field) {
+  const auto line = status.find("::" + key + " ");
+  if (line == std::string::npos) return "(no line)";
+  const auto start = status.find(std::string(" ") + field + "=", line);
+  const auto end = status.find_first_of(" \n", start + 1);
+  return status.substr(start + std::strlen(field) + 2, end - start - std::strlen(field) - 2);
+}
+
+TEST(GesturesCommandTest, ACycleGivesBackEveryValueOfTheFilesItRewritesOrSaysItCouldNot) {
+  TempDir home;
+  const auto folder = home / "config/calyxa/Preferences";
+  // Binary, with values libplist's getters narrow: an unsigned 2^64 - 1, dates before 1932,
+  // after 2069 and with a fraction, a negative zero.
+  const std::string neighbours =
+      readFileBytes(std::filesystem::path(CALYXA_TEST_DATA) / "trackpad_with_neighbours.bplist",
+                    4096)
+          .bytes;
+  ASSERT_FALSE(neighbours.empty());
+  const auto trackpad =
+      home.write("config/calyxa/Preferences/com.apple.AppleMultitouchTrackpad.plist", neighbours);
+  const auto before = parsePlist(neighbours);
+  ASSERT_TRUE(before);
+  EXPECT_EQ(before->as<PlistDictionary>()->at("After2069"), PlistDate{3124137600.5});
+  EXPECT_EQ(before->as<PlistDictionary>()->at("Before1932"), PlistDate{-3187296000.0});
+  // XML, with an integer written with a leading zero (decimal 10, not octal) and the same dates.
+  const auto dock = home.write("config/calyxa/Preferences/com.apple.dock.plist",
+                               "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>"
+                               "<key>showLaunchpadGestureEnabled</key><integer>010</integer>"
+                               "<key>old</key><date>1900-01-01T00:00:00Z</date>"
+                               "<key>new</key><date>2100-01-01T00:00:00Z</date>"
+                               "<key>zero</key><real>-0.0</real></dict></plist>");
+  // Binary and 4 MB, but more than the reader's 8 MB as XML.
+  PlistArray many;
+  for (std::int64_t i = 0; i < 400000; ++i)
+    many.push_back(PlistValue(i * 7919));
+  const auto bluetooth = home.write(
+      "config/calyxa/Preferences/com.apple.driver.AppleBluetoothMultitouch.trackpad.plist",
+      *serializePlist(
+          PlistDictionary{{"TrackpadFourFingerPinchGesture", true}, {"Samples", std::move(many)}},
+          PlistFormat::binary));
+  const auto bluetoothBefore = readFileBytes(bluetooth, kMaxPlistFileBytes).bytes;
+
+  CtlRun run = calyxaCtl(home, {"gestures", "disable"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(statusValue(run.out, "TrackpadFourFingerPinchGesture", "saved"),
+            "18446744073709551615");
+  EXPECT_EQ(statusValue(run.out, "showLaunchpadGestureEnabled", "saved"), "10");
+  EXPECT_TRUE(readFileBytes(trackpad, kMaxPlistFileBytes).bytes.starts_with("bplist00"));
+  EXPECT_LT(std::filesystem::file_size(bluetooth), kMaxPlistFileBytes);
+
+  // A restore that cannot write says so and keeps the snapshot for the next try.
+  std::filesystem::rename(bluetooth, home / "aside");
+  std::filesystem::create_directories(bluetooth);
+  run = calyxaCtl(home, {"gestures", "restore"});
+  EXPECT_EQ(run.status, 73);
+  EXPECT_THAT(run.out, Not(HasSubstr("restored")));
+  EXPECT_THAT(run.out, HasSubstr("taken-over yes\n"));
+  std::filesystem::remove(bluetooth);
+  std::filesystem::rename(home / "aside", bluetooth);
+  run = calyxaCtl(home, {"gestures", "restore"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.out, StartsWith("restored\ntaken-over no\n"));
+
+  EXPECT_EQ(parsePlist(readFileBytes(trackpad, kMaxPlistFileBytes).bytes), before);
+  const auto zero = parsePlist(readFileBytes(trackpad, 4096).bytes)
+                        ->as<PlistDictionary>()
+                        ->at("NegativeZero")
+                        .as<double>();
+  EXPECT_TRUE(zero && std::signbit(*zero));
+  const auto dockAfter = parsePlist(readFileBytes(dock, 4096).bytes);
+  ASSERT_TRUE(dockAfter);
+  const auto& dockValues = *dockAfter->as<PlistDictionary>();
+  EXPECT_EQ(dockValues.at("showLaunchpadGestureEnabled"), PlistValue(10));
+  EXPECT_EQ(dockValues.at("old"), PlistDate{-3187296000.0});
+  EXPECT_EQ(dockValues.at("new"), PlistDate{3124137600.0});
+  EXPECT_TRUE(dockValues.at("zero").as<double>() &&
+              std::signbit(*dockValues.at("zero").as<double>()));
+  EXPECT_EQ(parsePlist(readFileBytes(bluetooth, kMaxPlistFileBytes).bytes),
+            parsePlist(bluetoothBefore));
+}
+
+TEST(GesturesCommandTest, ASnapshotThatCannotBeReadIsNeverTakenForNone) {
+  TempDir home;
+  const auto folder = home / "config/calyxa/Preferences";
+  const auto settings = home / "config/calyxa/com.vantorel.tilewell.plist";
+  home.write(
+      "config/calyxa/Preferences/com.apple.dock.plist",
+      *serializePlist(PlistDictionary{{"showLaunchpadGestureEnabled", true}}, PlistFormat::xml));
+  ASSERT_EQ(calyxaCtl(home, {"gestures", "disable"}).status, 0);
+  const std::string saved = readFileBytes(settings, 1 << 20).bytes;
+  const auto switchedOff = filesIn(folder);
+
+  // A folder, a file too large to read, a file cut short: the snapshot may be in there.
+  const auto unreadable = [&](const std::function<void()>& damage) {
+    std::filesystem::remove_all(settings);
+    damage();
+    CtlRun run = calyxaCtl(home, {"gestures", "status"});
+    EXPECT_THAT(run.out, StartsWith("taken-over unknown\n"));
+    run = calyxaCtl(home, {"gestures", "restore"});
+    EXPECT_EQ(run.status, 66);
+    EXPECT_THAT(run.out, Not(HasSubstr("nothing to restore")));
+    EXPECT_EQ(calyxaCtl(home, {"gestures", "disable"}).status, 73);
+    EXPECT_EQ(filesIn(folder), switchedOff);
+  };
+  unreadable([&] { std::filesystem::create_directories(settings / "x"); });
+  unreadable([&] {
+    home.write(settings.lexically_relative(home.path()).string(),
+               std::string(kMaxPlistFileBytes + 1, ' '));
+  });
+  unreadable([&] {
+    home.write(settings.lexically_relative(home.path()).string(),
+               saved.substr(0, saved.size() / 2));
+  });
+
+  // Settings without the snapshot while the preferences hold this program's zeros: they are no
+  // values of the user's to save.
+  std::filesystem::remove_all(settings);
+  EXPECT_THAT(calyxaCtl(home, {"gestures", "status"}).out, StartsWith("taken-over no\n"));
+  EXPECT_EQ(calyxaCtl(home, {"gestures", "disable"}).status, 73);
+  EXPECT_EQ(filesIn(folder), switchedOff);
+  EXPECT_THAT(calyxaCtl(home, {"gestures", "status"}).out, StartsWith("taken-over no\n"));
+
+  // Symbolic links stay links: the files they point to are rewritten, where they are.
+  home.write("elsewhere/settings.plist", saved);
+  std::filesystem::remove_all(settings);
+  std::filesystem::create_symlink("../../elsewhere/settings.plist", settings);
+  const auto dock = folder / "com.apple.dock.plist";
+  home.write("elsewhere/dock.plist", readFileBytes(dock, 1 << 20).bytes);
+  std::filesystem::remove(dock);
+  std::filesystem::create_symlink(home / "elsewhere/dock.plist", dock);
+  EXPECT_EQ(calyxaCtl(home, {"gestures", "restore"}).status, 0);
+  EXPECT_TRUE(std::filesystem::is_symlink(settings) && std::filesystem::is_symlink(dock));
+  EXPECT_EQ(parsePlist(readFileBytes(home / "elsewhere/dock.plist", 1 << 20).bytes),
+            PlistValue(PlistDictionary{{"showLaunchpadGestureEnabled", true}}));
+  EXPECT_THAT(calyxaCtl(home, {"gestures", "status"}).out, StartsWith("taken-over no\n"));
 }
 
 TEST(SystemGestureConflictResolverTest, SynchronisesEachPairOnceAndRestoresOnlyNumbers) {

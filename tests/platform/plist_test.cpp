@@ -9,6 +9,8 @@
 #include "platform/posix/plist_io.h"
 #include "platform/posix/plist_limits.h"
 #include "platform/posix/plist_user_defaults.h"
+#include "support/app_bundle_tree.h"
+#include "support/ctl_runner.h"
 #include "support/temp_dir.h"
 
 namespace calyxa {
@@ -79,6 +81,65 @@ TEST(PlistIoTest, XmlAndBinaryRoundTripEveryKindAndHostileBytesParseAsNothing) {
         std::string("bplist00\x01\x02garbage"), std::string(4096, '\xFF')})
     EXPECT_FALSE(parsePlist(bad)) << bad.substr(0, 40);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+std::string repeated(std::string_view text, int times) {
+  std::string out;
+  out.reserve(text.size() * times);
+  for (int i = 0; i < times; ++i)
+    out += text;
+  return out;
+}
+
+TEST(PlistIoTest, FilesThatOnceCrashedEveryCommandReadWholeOrAsNothing) {
+  // A binary string holding U+0000, as Python's plistlib writes {'x': '中\x00'}.
+  const std::string nul =
+      readFileBytes(std::filesystem::path(CALYXA_TEST_DATA) / "string_with_nul.bplist", 4096).bytes;
+  ASSERT_FALSE(nul.empty());
+  const std::string withNul("中\0", 4);
+  EXPECT_EQ(parsePlist(nul), PlistValue(PlistDictionary{{"x", withNul}}));
+  EXPECT_EQ(plistDictionaryString(nul, "x"), withNul);
+
+  // End tags that are no end tags, then 200,000 real levels: a depth count fooled by them lets
+  // the parser recurse until the stack runs out.
+  const int n = 200000;
+  const std::string deep = repeated("<array>", n) + repeated("</array>", n);
+  const std::string fakes = repeated("</a>", n);
+  const std::vector<std::string> hostile{
+      "<?xml version=\"1.0\"?><!DOCTYPE plist [" + fakes + "]><plist>" + deep + "</plist>",
+      "<?xml version=\"1.0\"?><?pi " + fakes + "?><plist>" + deep + "</plist>",
+      "<plist a=\"" + fakes + "\" b='" + fakes + "'>" + deep + "</plist>",
+      "<!-- " + fakes + " --><plist><string><![CDATA[" + fakes + "]]></string>" + deep + "</plist>",
+      "<!DOCTYPE plist [<!ENTITY e \"]>\">" + fakes + "]><plist>" + deep + "</plist>",
+      "<plist>" + fakes + deep + "</plist>"};
+  for (const auto& bad : hostile) {
+    ASSERT_LT(bad.size(), kMaxPlistFileBytes);
+    EXPECT_FALSE(parsePlist(bad)) << bad.substr(0, 60);
+  }
+  // libplist reads the keys of an XML dictionary in quadratic time: more than a file of ours
+  // could need is refused rather than read for minutes.
+  EXPECT_FALSE(
+      parsePlist("<plist><dict>" + repeated("<key>k</key><true/>", 400000) + "</dict></plist>"));
+
+  // Every command reads the settings file, a preference domain or a bundle's Info.plist.
+  if (testing::calyxaCtlPath().empty()) GTEST_SKIP() << "CALYXA_CTL names no calyxa-ctl";
+  TempDir dir;
+  const std::map<std::string, std::string> environment{
+      {"HOME", (dir / "home").string()},
+      {"XDG_CONFIG_HOME", (dir / "config").string()},
+      {"CALYXA_SYSTEM_ROOT", (dir / "root").string()}};
+  testing::writeAppBundle(dir / "root", "/Applications/Fine.app", {});
+  for (const std::string& file : {nul, hostile.front()}) {
+    dir.write("config/calyxa/com.vantorel.tilewell.plist", file);
+    dir.write("config/calyxa/Preferences/com.apple.dock.plist", file);
+    dir.write("root/Applications/Hostile.app/Contents/Info.plist", file);
+    for (const std::vector<std::string>& command : {std::vector<std::string>{"catalogue"},
+                                                    {"gestures", "status"},
+                                                    {"login-item", "status"}}) {
+      const auto run = testing::runCalyxaCtl(command, environment);
+      EXPECT_EQ(run.status, 0) << command.front() << ": " << run.err;
+    }
+  }
 }
 
 TEST(PlistUserDefaultsTest, StoresTypedValuesInOneXmlFileWrittenAtomically) {

@@ -78,6 +78,15 @@ class RecordingPreferenceStore final : public PreferenceStore {
                 std::string_view domain, std::string_view host) override {
     inner_->setValue(key, value, domain, host);
   }
+  std::vector<std::optional<PlistValue>> copyValues(const std::vector<std::string>& keys,
+                                                    std::string_view domain,
+                                                    std::string_view host) const override {
+    return inner_->copyValues(keys, domain, host);
+  }
+  bool setValues(const std::vector<Change>& changes, std::string_view domain,
+                 std::string_view host) override {
+    return inner_->setValues(changes, domain, host);
+  }
   bool synchronize(std::string_view domain, std::string_view host) override {
     synchronizations.push_back(std::string(domain) + "|" + std::string(host));
     return inner_->synchronize(domain, host);

@@ -42,8 +42,12 @@ class FakeLoginItemService final : public LoginItemService, public CallLog {
     return true;
   }
 
+  bool launchAgentsStartAtLogin() const override { return agentsStart; }
+
   LoginItemStatus state = LoginItemStatus::notRegistered;
   LoginItemStatus stateAfterRegistration = LoginItemStatus::enabled;
+  // The launch agent fallback as on a Mac; false as on Linux.
+  bool agentsStart = true;
   bool refusesRegistration = false;
   bool refusesUnregistration = false;
 };

@@ -9,6 +9,8 @@
 #include "catalogue/layout_file.h"
 #include "catalogue/tilewell_store.h"
 #include "commands.h"
+#include "launcher_services.h"
+#include "platform/utf8.h"
 
 namespace calyxa::ctl {
 namespace {
@@ -96,7 +98,7 @@ class ArrangeSession {
 
  private:
   static void reportMissing(int lineNumber, const std::string& id) {
-    std::fprintf(stderr, "line %d: no item \"%s\"\n", lineNumber, id.c_str());
+    std::fprintf(stderr, "line %d: no item \"%s\"\n", lineNumber, printableText(id).c_str());
   }
 
   std::optional<LaunchItem> slot(int lineNumber, const std::string& id) const {
@@ -165,7 +167,7 @@ int runArrange(const std::vector<std::string>& arguments) {
     }
   }
   if (dryRun) {
-    PlatformServices services = makePosixPlatformServices();
+    PlatformServices services = makeLauncherPlatformServices();
     services.backgroundQueue = std::make_shared<DiscardingBackgroundQueue>();
     PlatformServices::installShared(std::move(services));
   }
@@ -178,7 +180,7 @@ int runArrange(const std::vector<std::string>& arguments) {
     const auto parsed = parseArrangeLine(text);
     if (!parsed) continue;
     if (const auto* error = std::get_if<ArrangeSyntaxError>(&*parsed)) {
-      std::fprintf(stderr, "line %d: %s\n", lineNumber, error->message.c_str());
+      std::fprintf(stderr, "line %d: %s\n", lineNumber, printableText(error->message).c_str());
       allApplied = false;
       continue;
     }

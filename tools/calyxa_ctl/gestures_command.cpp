@@ -6,28 +6,25 @@
 
 #include "commands.h"
 #include "gestures/system_gesture_conflict_resolver.h"
+#include "platform/utf8.h"
 
 namespace calyxa::ctl {
 namespace {
+
+constexpr const char* kUnreadable =
+    "the settings file cannot be read, so whether it holds the values of before is unknown";
 
 int usage() {
   std::fprintf(stderr, "usage: calyxa-ctl gestures status|disable|restore [--restart-dock]\n");
   return EX_USAGE;
 }
 
+// A string from a preference file, quoted, with every byte a terminal could act on escaped.
 std::string quoted(const std::string& text) {
   std::string out = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\u%04x", c);
-      out += escape;
-    } else {
-      out += c;
-    }
+  for (const char c : printableText(text)) {
+    if (c == '"') out += '\\';
+    out += c;
   }
   return out + "\"";
 }
@@ -36,6 +33,7 @@ std::string describe(const std::optional<PlistValue>& value) {
   if (!value) return "absent";
   if (const auto* b = value->as<bool>()) return *b ? "true" : "false";
   if (const auto* i = value->as<std::int64_t>()) return std::to_string(*i);
+  if (const auto* u = value->as<PlistUnsignedInteger>()) return std::to_string(u->value);
   if (const auto* d = value->as<double>()) {
     char buffer[32];
     const auto end = std::to_chars(buffer, buffer + sizeof buffer, *d).ptr;
@@ -50,9 +48,15 @@ std::string describe(const std::optional<PlistValue>& value) {
 }
 
 void printStatus(const SystemGestureConflictResolver& resolver) {
+  using TakeOver = SystemGestureConflictResolver::TakeOver;
   const auto& services = PlatformServices::shared();
-  const auto snapshot = services.defaults->dictionaryForKey(resolver.snapshotDefaultsKey);
-  std::printf("taken-over %s\n", snapshot ? "yes" : "no");
+  const TakeOver state = resolver.takeOverState();
+  const auto snapshot = state == TakeOver::yes
+                            ? services.defaults->dictionaryForKey(resolver.snapshotDefaultsKey)
+                            : std::nullopt;
+  std::printf("taken-over %s\n", state == TakeOver::yes  ? "yes"
+                                 : state == TakeOver::no ? "no"
+                                                         : "unknown");
   for (const PrefKey& pref : resolver.managedKeys) {
     const std::string key = SystemGestureConflictResolver::snapshotKey(pref);
     std::printf(
@@ -84,22 +88,43 @@ int runGestures(const std::vector<std::string>& arguments) {
     printStatus(resolver);
     return 0;
   }
+  using Outcome = SystemGestureConflictResolver::Outcome;
   if (action == "disable") {
-    resolver.disableConflictingGestures(restartDock);
-    if (!resolver.hasTakenOverSystemGestures()) {
+    const Outcome outcome = resolver.disableConflictingGestures(restartDock);
+    if (outcome == Outcome::unknown) {
+      std::fprintf(stderr, "calyxa-ctl: %s, so nothing was switched off\n", kUnreadable);
+      return EX_CANTCREAT;
+    }
+    if (outcome == Outcome::failed && !resolver.hasTakenOverSystemGestures()) {
       std::fprintf(stderr,
-                   "calyxa-ctl: the present gesture settings could not be saved, so nothing was "
-                   "switched off\n");
+                   "calyxa-ctl: the present gesture settings could not be saved (or are the "
+                   "launcher's own zeros from a run whose saved values are lost), so nothing "
+                   "was switched off\n");
       return EX_CANTCREAT;
     }
     std::printf("switched off\n");
     printStatus(resolver);
+    if (outcome == Outcome::failed) {
+      std::fprintf(stderr, "calyxa-ctl: some preferences could not be switched off\n");
+      return EX_CANTCREAT;
+    }
     return 0;
   }
   if (action == "restore") {
-    const bool takenOver = resolver.hasTakenOverSystemGestures();
-    resolver.restoreOriginalGestures(restartDock);
-    std::printf(takenOver ? "restored\n" : "nothing to restore\n");
+    const Outcome outcome = resolver.restoreOriginalGestures(restartDock);
+    if (outcome == Outcome::unknown) {
+      std::fprintf(stderr, "calyxa-ctl: %s, so nothing was restored\n", kUnreadable);
+      printStatus(resolver);
+      return EX_NOINPUT;
+    }
+    if (outcome == Outcome::failed) {
+      std::fprintf(stderr,
+                   "calyxa-ctl: the saved values could not all be written back; they stay saved "
+                   "for the next try\n");
+      printStatus(resolver);
+      return EX_CANTCREAT;
+    }
+    std::printf(outcome == Outcome::done ? "restored\n" : "nothing to restore\n");
     printStatus(resolver);
     return 0;
   }

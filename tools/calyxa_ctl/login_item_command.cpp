@@ -9,40 +9,16 @@
 
 #include "catalogue/tilewell_store.h"
 #include "commands.h"
-#include "platform/posix/proc_process_info.h"
-#include "platform/posix/xdg_autostart_login_items.h"
+#include "launcher_services.h"
 
 namespace calyxa::ctl {
 namespace {
 
 constexpr const char* kUsageText = "usage: calyxa-ctl login-item status|on|off\n";
-constexpr const char* kLauncherName = "Calyxa";
 
 int usageError(const std::string& message) {
   std::fprintf(stderr, "calyxa-ctl login-item: %s\n%s", message.c_str(), kUsageText);
   return EX_USAGE;
-}
-
-// The process as the launcher beside calyxa-ctl sees itself: the login item and the launch
-// agent start the launcher, never this tool.
-class LauncherProcessInfo final : public ProcessInfo {
- public:
-  explicit LauncherProcessInfo(std::optional<std::string> launcher)
-      : launcher_(std::move(launcher)) {}
-  std::optional<std::string> mainExecutablePath() override { return launcher_; }
-  std::vector<std::string> arguments() override {
-    if (!launcher_) return {};
-    return {*launcher_};
-  }
-
- private:
-  std::optional<std::string> launcher_;
-};
-
-std::optional<std::string> launcherBesideThisTool() {
-  const auto tool = ProcProcessInfo().mainExecutablePath();
-  if (!tool) return std::nullopt;
-  return (std::filesystem::path(*tool).parent_path() / kLauncherName).string();
 }
 
 }  // namespace
@@ -66,11 +42,6 @@ int runLoginItem(const std::vector<std::string>& arguments) {
   }
 
   const auto launcher = launcherBesideThisTool();
-  PlatformServices services = makePosixPlatformServices();
-  auto process = std::make_shared<LauncherProcessInfo>(launcher);
-  services.processInfo = process;
-  services.loginItems = std::make_shared<XdgAutostartLoginItems>(xdgAutostartDirectory(), process);
-  PlatformServices::installShared(std::move(services));
 
   TilewellStore& store = TilewellStore::shared();
   if (verb == "status") {

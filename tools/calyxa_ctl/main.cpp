@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "launcher_services.h"
 
 namespace {
 
@@ -74,6 +75,8 @@ int main(int argc, char** argv) {
   }
   for (const auto& command : kCommands) {
     if (arguments[0] == command.name) {
+      // Every command's store refreshes the login item: it must see the launcher, not this tool.
+      calyxa::PlatformServices::installShared(calyxa::ctl::makeLauncherPlatformServices());
       return command.run({arguments.begin() + 1, arguments.end()});
     }
   }

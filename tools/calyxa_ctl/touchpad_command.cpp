@@ -1,12 +1,15 @@
 // calyxa-ctl touchpad: recorded and live contact frames through the real pinch recogniser.
+#include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <deque>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -18,12 +21,10 @@
 #include "platform/posix/evdev_contact_frame_source.h"
 #include "platform/posix/file_io.h"
 #include "platform/posix/run_loop.h"
+#include "platform/utf8.h"
 
 namespace calyxa::ctl {
 namespace {
-
-// A recording may last long; a text file this large is no recording.
-constexpr std::size_t kMaxFrameFileBytes = 512u * 1024 * 1024;
 
 int usage() {
   std::fprintf(stderr,
@@ -99,25 +100,55 @@ int noTouchpad() {
   return EX_UNAVAILABLE;
 }
 
+// The frame file open for reading, or why not.
+struct FrameFileHandle {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file{nullptr, &std::fclose};
+  const char* problem = nullptr;
+};
+
+FrameFileHandle openFrameFile(const std::string& path) {
+  // Non-blocking, so that a FIFO in FILE's place cannot hang the open.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) return {{nullptr, &std::fclose}, errno == ENOENT ? "no such file" : "cannot be read"};
+  struct stat info {};
+  // Read twice (checked, then replayed): only a regular file reads the same both times.
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return {{nullptr, &std::fclose}, "cannot be read"};
+  }
+  std::FILE* file = ::fdopen(fd, "r");
+  if (!file) ::close(fd);
+  return {{file, &std::fclose}, file ? nullptr : "cannot be read"};
+}
+
 int replay(const std::string& path) {
-  const FileReadResult file = readFileBytes(path, kMaxFrameFileBytes);
-  if (file.status != ReadStatus::ok) {
-    const char* reason = file.status == ReadStatus::missing    ? "no such file"
-                         : file.status == ReadStatus::tooLarge ? "too large for a frame file"
-                                                               : "cannot be read";
-    std::fprintf(stderr, "calyxa-ctl: %s: %s\n", path.c_str(), reason);
+  const std::string shown = printableText(path);
+  const auto cannotRead = [&](const char* reason) {
+    std::fprintf(stderr, "calyxa-ctl: %s: %s\n", shown.c_str(), reason);
     return EX_NOINPUT;
+  };
+  FrameFileHandle handle = openFrameFile(path);
+  if (!handle.file) return cannotRead(handle.problem);
+  // A malformed file replays nothing: the whole file is checked first, one line at a time.
+  {
+    FrameFileReader check(handle.file.get());
+    while (check.next()) {
+    }
+    if (check.readFailed()) return cannotRead("cannot be read");
+    if (check.error()) {
+      std::fprintf(stderr, "calyxa-ctl: %s:%zu: %s\n", shown.c_str(), check.error()->line,
+                   check.error()->message.c_str());
+      return EX_DATAERR;
+    }
   }
-  const FrameFile frames = parseFrameFile(file.bytes);
-  if (frames.error) {
-    std::fprintf(stderr, "calyxa-ctl: %s:%zu: %s\n", path.c_str(), frames.error->line,
-                 frames.error->message.c_str());
-    return EX_DATAERR;
-  }
+  if (std::fseek(handle.file.get(), 0, SEEK_SET) != 0) return cannotRead("cannot be read");
   auto replay = FrameReplay::make();
   if (!replay) return EX_SOFTWARE;
-  for (const auto& frame : frames.frames)
-    replay->step(frame);
+  FrameFileReader frames(handle.file.get());
+  while (const RecordedFrame* frame = frames.next())
+    replay->step(*frame);
+  // The file changed under us: what was replayed stands, the rest is reported.
+  if (frames.readFailed() || frames.error()) return cannotRead("changed while it was replayed");
   return 0;
 }
 
@@ -125,7 +156,8 @@ int record(const std::string& path) {
   const std::filesystem::path target(path);
   const auto folder = target.has_parent_path() ? target.parent_path() : ".";
   if (::access(folder.c_str(), W_OK) != 0) {
-    std::fprintf(stderr, "calyxa-ctl: %s: cannot write in %s\n", path.c_str(), folder.c_str());
+    std::fprintf(stderr, "calyxa-ctl: %s: cannot write in %s\n", printableText(path).c_str(),
+                 printableText(folder.string()).c_str());
     return EX_CANTCREAT;
   }
   const sigset_t interrupts = blockInterrupts();

@@ -5,9 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <string>
+#include <system_error>
 
 namespace calyxa {
 namespace {
@@ -70,6 +73,20 @@ void removeAbandonedTemporaries(const std::filesystem::path& directory, std::str
   }
 }
 
+// The file a path finally names, following symbolic links (a dangling one to the file it would
+// create), so that replacing it keeps the links; the path itself when the links loop.
+std::filesystem::path linkTarget(const std::filesystem::path& path) {
+  std::filesystem::path current = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    std::error_code error;
+    if (!std::filesystem::is_symlink(current, error)) return current;
+    const std::filesystem::path target = std::filesystem::read_symlink(current, error);
+    if (error) return current;
+    current = target.is_absolute() ? target : current.parent_path() / target;
+  }
+  return path;
+}
+
 }  // namespace
 
 FileReadResult readFileBytes(const std::filesystem::path& path, std::size_t maxBytes) {
@@ -104,12 +121,40 @@ FileReadResult readFileBytesAt(int directory, const char* path, std::size_t maxB
   return result;
 }
 
+void removeStaleTemporaryFiles(const std::filesystem::path& link) {
+  const std::filesystem::path path = linkTarget(link);
+  std::string prefix = ".";  // appended: see writeFileAtomically
+  prefix += path.filename().native();
+  prefix += '.';
+  constexpr std::size_t kSuffix = 6;  // mkostemp's XXXXXX
+  const auto isSuffix = [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+  };
+  const auto staleBefore = std::filesystem::file_time_type::clock::now() - std::chrono::minutes(1);
+  std::error_code error;
+  const std::filesystem::path folder =
+      path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+       it.increment(error)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() != prefix.size() + kSuffix || !name.starts_with(prefix)) continue;
+    if (!std::all_of(name.end() - kSuffix, name.end(), isSuffix)) continue;
+    std::error_code ignored;
+    if (!it->is_regular_file(ignored) || it->is_symlink(ignored)) continue;
+    if (std::filesystem::last_write_time(it->path(), ignored) >= staleBefore || ignored) continue;
+    std::filesystem::remove(it->path(), ignored);
+  }
+  // Temporaries named with their writer's process id go as soon as that process is gone.
+  removeAbandonedTemporaries(folder, prefix);
+}
+
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
   return writeFileAtomically(path, bytes, {});
 }
 
-bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+bool writeFileAtomically(const std::filesystem::path& link, std::string_view bytes,
                          const std::function<void()>& beforeRename) {
+  const std::filesystem::path path = linkTarget(link);
   const std::filesystem::path directory =
       path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
   // ".<name>.<pid>.XXXXXX": the writer's process id tells a crashed writer's leftover from a

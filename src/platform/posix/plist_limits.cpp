@@ -7,28 +7,99 @@
 namespace calyxa {
 namespace {
 
-bool xmlWithinLimits(std::string_view xml) {
+bool isNameStart(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || byte >= 0x80;
+}
+
+// Tags that could open an element somewhere in `text`: counted where a parser might, by other
+// rules than ours, see markup (quoted attribute values, a document type declaration).
+int possibleStartTags(std::string_view text) {
+  int count = 0;
+  for (std::size_t i = text.find('<'); i != std::string_view::npos; i = text.find('<', i + 1)) {
+    if (i + 1 < text.size() && isNameStart(text[i + 1])) ++count;
+  }
+  return count;
+}
+
+// One past the '>' that ends the tag or declaration starting at `from`, skipping quoted text
+// and, in a declaration, bracketed subsets; npos when it never ends.
+std::size_t endOfMarkup(std::string_view xml, std::size_t from) {
+  char quote = 0;
+  int brackets = 0;
+  for (std::size_t i = from; i < xml.size(); ++i) {
+    const char c = xml[i];
+    if (quote) {
+      if (c == quote) quote = 0;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    } else if (c == '[') {
+      ++brackets;
+    } else if (c == ']') {
+      brackets = std::max(0, brackets - 1);
+    } else if (c == '>' && brackets == 0) {
+      return i + 1;
+    }
+  }
+  return std::string_view::npos;
+}
+
+// Walks the markup, calling `onStartTag(tag, end)` with the text of each start tag after its '<'
+// and the position after it, and counts the nesting of elements as libplist's recursive reader
+// would meet it. Only real end tags close a level, and never below the top; everything a reader
+// skips (comments, CDATA, processing instructions, a document type with its subset) is skipped
+// to its farthest possible end, and any tag-like text that some reader might take for a start
+// tag counts as one. False as soon as the nesting is too deep.
+template <class OnStartTag>
+bool walkXml(std::string_view xml, OnStartTag&& onStartTag) {
+  const auto find = [&](std::string_view what, std::size_t from) {
+    const std::size_t at = xml.find(what, from);
+    return at == std::string_view::npos ? xml.size() : at + what.size();
+  };
   int depth = 0;
   std::size_t i = 0;
   while ((i = xml.find('<', i)) != std::string_view::npos) {
     const std::string_view rest = xml.substr(i);
-    if (rest.starts_with("<!--") || rest.starts_with("<![CDATA[")) {
-      const bool comment = rest.starts_with("<!--");
-      const std::size_t end = xml.find(comment ? "-->" : "]]>", i + 4);
-      if (end == std::string_view::npos) return true;
-      i = end + 3;
-      continue;
+    std::size_t next = 0;
+    if (rest.starts_with("<!--")) {
+      next = find("-->", i + 4);
+    } else if (rest.starts_with("<![CDATA[")) {
+      next = find("]]>", i + 9);
+    } else if (rest.starts_with("<?")) {
+      next = find("?>", i + 2);
+    } else if (rest.starts_with("<!")) {
+      // A document type: its subset ends at the first "]>" for a naive reader, at the matching
+      // bracket for a careful one. Skip to whichever is farther.
+      const std::size_t close = xml.find('>', i);
+      const std::size_t bracket = xml.find('[', i);
+      const std::size_t naive =
+          bracket < close ? find("]>", bracket) : std::min(close, xml.size() - 1) + 1;
+      next = std::max(naive, std::min(endOfMarkup(xml, i + 2), xml.size()));
+      depth += possibleStartTags(xml.substr(i + 2, next - i - 2));
+    } else if (rest.starts_with("</")) {
+      next = std::min(xml.find('>', i), xml.size() - 1) + 1;
+      depth = std::max(0, depth - 1);
+    } else if (rest.size() > 1 && isNameStart(rest[1])) {
+      next = std::min(endOfMarkup(xml, i + 1), xml.size());
+      const std::string_view tag = xml.substr(i + 1, next - i - 1);
+      depth += possibleStartTags(tag) + (tag.ends_with("/>") ? 0 : 1);
+      onStartTag(tag, next);
+    } else {
+      next = i + 1;
     }
-    const std::size_t close = xml.find('>', i);
-    if (close == std::string_view::npos) return true;
-    if (rest.starts_with("</")) {
-      --depth;
-    } else if (!rest.starts_with("<?") && !rest.starts_with("<!") && xml[close - 1] != '/') {
-      if (++depth > kMaxPlistElementDepth) return false;
-    }
-    i = close + 1;
+    if (depth > kMaxPlistElementDepth) return false;
+    i = next;
   }
   return true;
+}
+
+bool xmlWithinLimits(std::string_view xml) {
+  long long keys = 0;
+  return walkXml(xml,
+                 [&](std::string_view tag, std::size_t) {
+                   keys += tag.starts_with("key>") || tag.starts_with("key ");
+                 }) &&
+         keys <= kMaxPlistXmlKeys;
 }
 
 std::uint64_t bigEndian(const unsigned char* p, int size) {
@@ -148,6 +219,27 @@ bool binaryWithinLimits(std::string_view bytes) {
 }
 
 }  // namespace
+
+std::optional<std::string> xmlWithDecimalIntegers(std::string_view xml) {
+  std::string fixed;
+  std::size_t copied = 0;
+  walkXml(xml, [&](std::string_view tag, std::size_t content) {
+    if (tag != "integer>") return;
+    std::size_t digits = xml.find_first_not_of(" \t\r\n", content);
+    if (digits == std::string_view::npos) return;
+    if (xml[digits] == '-' || xml[digits] == '+') ++digits;
+    std::size_t zeros = digits;
+    while (zeros + 1 < xml.size() && xml[zeros] == '0' && xml[zeros + 1] >= '0' &&
+           xml[zeros + 1] <= '9')
+      ++zeros;
+    if (zeros == digits) return;
+    fixed.append(xml.substr(copied, digits - copied));
+    copied = zeros;
+  });
+  if (copied == 0) return std::nullopt;
+  fixed.append(xml.substr(copied));
+  return fixed;
+}
 
 bool plistWithinParserLimits(std::string_view bytes) {
   if (bytes.starts_with("bplist")) return binaryWithinLimits(bytes);

@@ -1,6 +1,9 @@
 #include "platform/posix/plist_preference_store.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <algorithm>
 
@@ -82,13 +85,29 @@ void PlistPreferenceStore::setValue(std::string_view key, const std::optional<Pl
   }
 }
 
+std::vector<std::optional<PlistValue>> PlistPreferenceStore::copyValues(
+    const std::vector<std::string>& keys, std::string_view domain, std::string_view host) const {
+  auto file = domainFile(fileFor(domain, host));
+  if (!file) return std::vector<std::optional<PlistValue>>(keys.size());
+  return file->objects(keys);
+}
+
+bool PlistPreferenceStore::setValues(const std::vector<Change>& changes, std::string_view domain,
+                                     std::string_view host) {
+  // The rewrite reads its bytes back before it puts them in place: no second read needed.
+  auto file = domainFile(fileFor(domain, host));
+  return file && file->applyChanges(changes);
+}
+
 bool PlistPreferenceStore::synchronize(std::string_view domain, std::string_view host) {
   // Every change is on disk when setValue returns and every read goes to the file, so there is
   // nothing to flush or reload; a domain that cannot be read is reported.
   const auto file = fileFor(domain, host);
   if (!file) return false;
-  const auto status = readFileBytes(*file, kMaxPlistFileBytes).status;
-  return status == ReadStatus::missing || status == ReadStatus::ok;
+  struct stat info {};
+  if (::stat(file->c_str(), &info) != 0) return errno == ENOENT;
+  return S_ISREG(info.st_mode) && static_cast<std::size_t>(info.st_size) <= kMaxPlistFileBytes &&
+         ::access(file->c_str(), R_OK) == 0;
 }
 
 std::string currentHostIdentifier() {

@@ -4,14 +4,20 @@
 
 #include "platform/posix/file_io.h"
 #include "platform/posix/plist_io.h"
+#include "platform/posix/plist_limits.h"
 
 namespace calyxa {
+
+struct PlistUserDefaults::Loaded {
+  State state;
+  PlistDocument document;  // empty unless the state is ok
+};
 
 PlistUserDefaults::PlistUserDefaults(std::filesystem::path directory, std::string domain)
     : directory_(std::move(directory)), file_(directory_ / (domain + ".plist")) {}
 
 PlistUserDefaults::Loaded PlistUserDefaults::load() const {
-  const FileReadResult file = readFileBytes(file_, kMaxPlistFileBytes);
+  FileReadResult file = readFileBytes(file_, kMaxPlistFileBytes);
   switch (file.status) {
     case ReadStatus::missing:
       return {State::missing, {}};
@@ -21,23 +27,48 @@ PlistUserDefaults::Loaded PlistUserDefaults::load() const {
     case ReadStatus::ok:
       break;
   }
-  auto parsed = parsePlist(file.bytes);
-  if (!parsed || !parsed->is<PlistDictionary>()) return {State::malformed, {}};
-  return {State::ok, std::get<PlistDictionary>(std::move(parsed->storage))};
+  // Beyond what the reader takes in, a file is not damaged, only too much for this program.
+  if (!plistWithinParserLimits(file.bytes)) return {State::unreadable, {}};
+  auto document = PlistDocument::parseDictionary(file.bytes);
+  file.bytes = {};
+  if (!document) return {State::malformed, {}};
+  return {State::ok, std::move(*document)};
 }
 
 std::optional<PlistValue> PlistUserDefaults::object(std::string_view key) const {
-  Loaded loaded = load();
-  auto found = loaded.values.find(std::string(key));
-  if (found == loaded.values.end()) return std::nullopt;
-  return std::move(found->second);
+  return load().document.value(key);
 }
 
-bool PlistUserDefaults::store(const Loaded& before, const PlistDictionary& values) {
-  if (before.state == State::unreadable) return false;
+std::vector<std::optional<PlistValue>> PlistUserDefaults::objects(
+    const std::vector<std::string>& keys) const {
+  const Loaded loaded = load();
+  std::vector<std::optional<PlistValue>> values;
+  for (const auto& key : keys)
+    values.push_back(loaded.document.value(key));
+  return values;
+}
+
+bool PlistUserDefaults::isReadable() const {
+  const State state = load().state;
+  return state == State::ok || state == State::missing;
+}
+
+bool PlistUserDefaults::applyChanges(const std::vector<Change>& changes) {
+  Loaded loaded = load();
+  if (loaded.state == State::unreadable) return false;
+  bool changed = false;
+  for (const auto& [key, value] : changes) {
+    if (!value && !loaded.document.value(key)) continue;
+    loaded.document.set(key, value);
+    changed = true;
+  }
+  if (!changed) return true;
+  // Bytes that would not read back as these values are never written.
+  const auto bytes = loaded.document.serialize();
+  if (!bytes) return false;
   std::error_code error;
   std::filesystem::create_directories(directory_, error);
-  if (before.state == State::malformed) {
+  if (loaded.state == State::malformed) {
     // Keep the damaged file under a name no later save will take.
     std::filesystem::path aside;
     for (int n = 0;; ++n) {
@@ -48,21 +79,15 @@ bool PlistUserDefaults::store(const Loaded& before, const PlistDictionary& value
     std::filesystem::rename(file_, aside, error);
     if (error) return false;
   }
-  return writePlistFile(file_, PlistValue(values), PlistFormat::xml);
+  return writeFileAtomically(file_, *bytes);
 }
 
 bool PlistUserDefaults::setObject(std::string_view key, PlistValue value) {
-  Loaded loaded = load();
-  PlistDictionary values = loaded.values;
-  values.insert_or_assign(std::string(key), std::move(value));
-  return store(loaded, values);
+  return applyChanges({{std::string(key), std::move(value)}});
 }
 
 bool PlistUserDefaults::removeObject(std::string_view key) {
-  Loaded loaded = load();
-  PlistDictionary values = loaded.values;
-  if (values.erase(std::string(key)) == 0) return loaded.state != State::unreadable;
-  return store(loaded, values);
+  return applyChanges({{std::string(key), std::nullopt}});
 }
 
 }  // namespace calyxa

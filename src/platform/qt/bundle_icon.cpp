@@ -5,11 +5,14 @@
 #include <QPainter>
 #include <algorithm>
 #include <cctype>
+#include <set>
 #include <string>
 
 #include "platform/posix/bundle_info.h"
 #include "platform/posix/file_io.h"
 #include "platform/qt/icns_directory.h"
+#include "platform/qt/jpeg2000_image.h"
+#include "platform/qt/quiet_image_readers.h"
 
 namespace calyxa {
 namespace {
@@ -47,11 +50,29 @@ QImage decodeWhole(const QByteArray& bytes, const QByteArray& format) {
   return image;
 }
 
+// Types whose payload is only ever a PNG or a JPEG 2000 picture.
+bool holdsOnlyCompressedPictures(const std::string& type) {
+  static const std::set<std::string> types = {"ic07", "ic08", "ic09", "ic10", "ic11",
+                                              "ic12", "ic13", "ic14", "icp6"};
+  return types.contains(type);
+}
+
+// JPEG 2000 goes to OpenJPEG (Qt has no decoder for it here, and would say so on the terminal
+// for every icon), PNG to Qt's PNG reader, the old run-length formats to Qt's .icns reader.
+QImage decodeIcnsEntry(const QByteArray& bytes, const IcnsEntry& entry, int edge) {
+  const QByteArray payload =
+      QByteArray::fromRawData(bytes.constData() + entry.offset, entry.length);
+  if (isJpeg2000(payload)) return decodeJpeg2000(payload, edge, kMaxIconEdge);
+  if (payload.startsWith("\x89PNG\r\n\x1a\n")) return decodeWhole(payload, "png");
+  if (holdsOnlyCompressedPictures(entry.type)) return {};
+  return decodeWhole(singleIconIcns(bytes, entry), "icns");
+}
+
 QImage decodeIcns(const QByteArray& bytes, int edge) {
   const auto directory = readIcnsDirectory(bytes);
   if (!directory) return {};
   for (const IcnsEntry& entry : icnsEntriesByPreference(*directory, edge, kMaxIconEdge)) {
-    QImage image = decodeWhole(singleIconIcns(bytes, entry), "icns");
+    QImage image = decodeIcnsEntry(bytes, entry, edge);
     if (!image.isNull()) return image;
   }
   return {};
@@ -85,11 +106,14 @@ std::optional<std::filesystem::path> bundleIconFile(const std::filesystem::path&
 
 QImage decodeIconFile(const std::filesystem::path& path, QSize pixels) {
   if (pixels.isEmpty()) return {};
+  keepImageReadersQuiet();
   const FileReadResult file = readFileBytes(path, kMaxIconFileBytes);
   if (file.status != ReadStatus::ok) return {};
   const QByteArray bytes = QByteArray::fromStdString(file.bytes);
   const int edge = std::max(pixels.width(), pixels.height());
-  QImage image = bytes.startsWith("icns") ? decodeIcns(bytes, edge) : decodeWhole(bytes, {});
+  QImage image = bytes.startsWith("icns") ? decodeIcns(bytes, edge)
+                 : isJpeg2000(bytes)      ? decodeJpeg2000(bytes, edge, kMaxIconEdge)
+                                          : decodeWhole(bytes, {});
   if (image.isNull()) return {};
   image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
   if (image.size() == pixels) return image;

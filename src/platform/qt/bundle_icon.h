@@ -18,9 +18,10 @@ inline constexpr int kMaxIconEdge = 2048;
 // location is returned, so that reading it cannot be led elsewhere by the link.
 std::optional<std::filesystem::path> bundleIconFile(const std::filesystem::path& realBundlePath);
 
-// The picture in an icon file (an .icns, or anything else Qt decodes) scaled to `pixels`: for an
-// .icns, the representation closest above that size. Null for a missing, unreadable,
-// truncated, corrupt or oversized file.
+// The picture in an icon file (an .icns, a JPEG 2000 file, or anything else Qt decodes) scaled
+// to `pixels`: for an .icns, the representation closest above that size, its PNG or JPEG 2000
+// pictures included. Null for a missing, unreadable, truncated, corrupt or oversized file. The
+// image readers' complaints about odd files are kept off the terminal. Any thread may call it.
 QImage decodeIconFile(const std::filesystem::path& path, QSize pixels);
 
 }  // namespace calyxa

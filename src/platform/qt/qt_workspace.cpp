@@ -1,7 +1,5 @@
 #include "platform/qt/qt_workspace.h"
 
-#include <mutex>
-
 #include "platform/qt/bundle_icon.h"
 #include "platform/qt/generic_icon.h"
 #include "platform/qt/qt_image.h"
@@ -14,15 +12,12 @@ class BundleIconContent final : public ImageContent {
   BundleIconContent(std::string path, SystemRoot root)
       : path_(std::move(path)), root_(std::move(root)) {}
 
+  // Reads the file each time: the views keep what they draw (IconRasterCache), and holding a
+  // picture here for every application would grow without bound. Nothing here changes after
+  // construction, so any thread may draw at once.
   RasterImage render(int width, int height) const override {
     if (width <= 0 || height <= 0) return {};
-    std::lock_guard lock(mutex_);
-    if (kept_.width != width || kept_.height != height) kept_ = decode(QSize(width, height));
-    return kept_;
-  }
-
- private:
-  RasterImage decode(QSize pixels) const {
+    const QSize pixels(width, height);
     QImage image;
     if (const auto file = bundleIconFile(root_.resolve(path_)))
       image = decodeIconFile(*file, pixels);
@@ -30,10 +25,9 @@ class BundleIconContent final : public ImageContent {
     return toRasterImage(image);
   }
 
-  std::string path_;
-  SystemRoot root_;
-  mutable std::mutex mutex_;
-  mutable RasterImage kept_;
+ private:
+  const std::string path_;
+  const SystemRoot root_;
 };
 
 }  // namespace

@@ -17,9 +17,9 @@ class QtWorkspace final : public Workspace {
 
   void openApplication(const std::string& bundlePath, bool activates) override;
 
-  // 96 × 96 points. Nothing is read until the image is first drawn; what was drawn is then kept
-  // for drawing at the same pixel size again. The bundle's own icon where it has a readable
-  // one inside it, else the generic icon.
+  // 96 × 96 points. Nothing is read until the image is drawn, and it is read anew each time it
+  // is drawn (on any thread): the bundle's own icon where it has a readable one inside it, else
+  // the generic icon.
   Image iconForFile(const std::string& path) override;
 
  private:
