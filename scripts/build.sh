@@ -3,5 +3,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-dependencies.sh
-cmake -S . -B build -G Ninja "$@"
+# Warnings are errors here and in CI, not in a user's own build.
+cmake -S . -B build -G Ninja -DCALYXA_WERROR=ON "$@"
 cmake --build build

@@ -10,6 +10,7 @@ packages=(
   fonts-noto-cjk fonts-noto-color-emoji
   # the end-to-end test on a real X server, and its screenshots
   xvfb xdotool x11-utils dbus imagemagick
+  dpkg-dev file
 )
 
 missing=()

@@ -73,7 +73,8 @@ TEST(DefaultOrderTest, SortKeysOrderExactlyAsComparisonsOverRandomNames) {
       for (int k = 1 + static_cast<int>(random() % 5); k > 0; --k)
         name += parts[random() % parts.size()];
       apps.push_back(makeApp(name, random() % 4 == 0));
-      apps.back().id += "#" + std::to_string(i);  // distinct ids, possibly equal names
+      apps.back().id += '#';  // distinct ids, possibly equal names
+      apps.back().id += std::to_string(i);
     }
     std::vector<AppItem> expected = apps;
     std::ranges::stable_sort(expected, [&](const AppItem& a, const AppItem& b) {

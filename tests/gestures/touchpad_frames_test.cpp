@@ -87,7 +87,8 @@ TEST(TouchpadFrameAssemblerTest, FramesFollowTheSlotsOverRandomTouches) {
   int nextId = 1;
   std::size_t contactsBefore = 0;
   for (int step = 0; step < 2000; ++step) {
-    std::string script = "@" + std::to_string(step);
+    std::string script = "@";
+    script += std::to_string(step);
     for (auto changes = 1 + random() % 4; changes > 0; --changes) {
       const int slot = int(random() % kSlots);
       script += " s" + std::to_string(slot);

@@ -36,42 +36,61 @@ CtlRun runCalyxaCtl(const std::vector<std::string>& arguments,
 
 CtlRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
                   const std::map<std::string, std::string>& environment, std::string_view input) {
-  CtlRun run;
-  if (program.empty()) return run;
+  return runProgramsTogether(program, {{arguments, environment, std::string(input)}}).front();
+}
+
+std::vector<CtlRun> runCalyxaCtlTogether(const std::vector<CtlInvocation>& invocations) {
+  return runProgramsTogether(calyxaCtlPath(), invocations);
+}
+
+std::vector<CtlRun> runProgramsTogether(const std::string& program,
+                                        const std::vector<CtlInvocation>& invocations) {
+  std::vector<CtlRun> runs(invocations.size());
+  if (program.empty()) return runs;
 
   const TempDir scratch;
-  const auto in = scratch.write("stdin", input);
-  const auto out = scratch / "stdout";
-  const auto err = scratch / "stderr";
+  const auto file = [&](std::size_t i, const char* name) {
+    return scratch / (std::to_string(i) + "." + name);
+  };
+  std::vector<pid_t> pids(invocations.size(), -1);
+  for (std::size_t i = 0; i < invocations.size(); ++i) {
+    const CtlInvocation& invocation = invocations[i];
+    const auto in = scratch.write(std::to_string(i) + ".stdin", invocation.input);
+    const auto out = file(i, "stdout");
+    const auto err = file(i, "stderr");
+    std::vector<std::string> argv{program};
+    argv.insert(argv.end(), invocation.arguments.begin(), invocation.arguments.end());
+    std::vector<std::string> env;
+    if (!invocation.environment.contains("PATH")) env.push_back("PATH=/usr/bin:/bin");
+    // Never the machine's own desktop entries, unless the test names data folders itself.
+    if (!invocation.environment.contains("XDG_DATA_DIRS"))
+      env.push_back("XDG_DATA_DIRS=/nonexistent-calyxa-data");
+    for (const auto& [name, value] : invocation.environment)
+      env.push_back(name + "=" + value);
+    auto args = pointers(argv);
+    auto envp = pointers(env);
 
-  std::vector<std::string> argv{program};
-  argv.insert(argv.end(), arguments.begin(), arguments.end());
-  std::vector<std::string> env;
-  if (!environment.contains("PATH")) env.push_back("PATH=/usr/bin:/bin");
-  // Never the machine's own desktop entries, unless the test names data folders itself.
-  if (!environment.contains("XDG_DATA_DIRS"))
-    env.push_back("XDG_DATA_DIRS=/nonexistent-calyxa-data");
-  for (const auto& [name, value] : environment)
-    env.push_back(name + "=" + value);
-  auto args = pointers(argv);
-  auto envp = pointers(env);
-
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  pid_t pid = 0;
-  if (::posix_spawn(&pid, program.c_str(), &actions, nullptr, args.data(), envp.data()) == 0) {
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t pid = 0;
+    if (::posix_spawn(&pid, program.c_str(), &actions, nullptr, args.data(), envp.data()) == 0) {
+      pids[i] = pid;
     }
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    posix_spawn_file_actions_destroy(&actions);
   }
-  posix_spawn_file_actions_destroy(&actions);
-  run.out = readFileBytes(out, 1 << 24).bytes;
-  run.err = readFileBytes(err, 1 << 24).bytes;
-  return run;
+  for (std::size_t i = 0; i < invocations.size(); ++i) {
+    if (pids[i] < 0) continue;
+    int status = 0;
+    while (::waitpid(pids[i], &status, 0) < 0 && errno == EINTR) {
+    }
+    runs[i].status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    runs[i].out = readFileBytes(file(i, "stdout"), 1 << 24).bytes;
+    runs[i].err = readFileBytes(file(i, "stderr"), 1 << 24).bytes;
+  }
+  return runs;
 }
 
 std::vector<std::string> splitLines(const std::string& text) {

@@ -29,6 +29,18 @@ CtlRun runProgram(const std::string& program, const std::vector<std::string>& ar
                   const std::map<std::string, std::string>& environment,
                   std::string_view input = {});
 
+// One run of a program, as runProgram takes it.
+struct CtlInvocation {
+  std::vector<std::string> arguments;
+  std::map<std::string, std::string> environment;
+  std::string input;
+};
+
+// Starts every run at once and collects them all.
+std::vector<CtlRun> runCalyxaCtlTogether(const std::vector<CtlInvocation>& invocations);
+std::vector<CtlRun> runProgramsTogether(const std::string& program,
+                                        const std::vector<CtlInvocation>& invocations);
+
 // Lines of `text` without their line breaks.
 std::vector<std::string> splitLines(const std::string& text);
 

@@ -9,6 +9,8 @@ namespace calyxa::testing {
 class TempDir {
  public:
   TempDir();
+  // The folder inside `parent` instead.
+  explicit TempDir(const std::filesystem::path& parent);
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;

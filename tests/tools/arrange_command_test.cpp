@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "catalogue/layout_file.h"
 #include "platform/posix/file_io.h"
 #include "support/app_bundle_tree.h"
@@ -109,6 +111,36 @@ TEST_F(ArrangeCommandTest, AppliesEachLineThroughTheStoreAndSavesTheLastArrangem
   EXPECT_TRUE(indexOf(dissolved, social));
   EXPECT_EQ(lines[7], lines[6]) << "closing the folder changes no slot";
   EXPECT_EQ(fileBytes(), lines[7]);
+}
+
+TEST_F(ArrangeCommandTest, TwoRunsAtOnceLeaveOneOfTheirArrangementsWhole) {
+  const std::map<std::string, std::string> environment = {
+      {"HOME", (dir / "home").string()},
+      {"XDG_CONFIG_HOME", (dir / "config").string()},
+      {"CALYXA_SYSTEM_ROOT", (dir / "root").string()},
+      {"LANG", "C.UTF-8"}};
+  for (int round = 0; round < 6; ++round) {
+    // Different edits each round, so that every round's two results differ from each other and
+    // from what was saved before.
+    const auto tool = [&](int first) {
+      return "\"/Applications/Tool " + std::to_string(first + round) + ".app\"";
+    };
+    const auto runs = runCalyxaCtlTogether(
+        {{{"arrange"}, environment, "step " + tool(10) + " " + std::to_string(-1 - round) + "\n"},
+         {{"arrange"}, environment, "merge " + tool(20) + " " + tool(30) + "\n"}});
+    std::set<std::string> results;
+    for (const auto& run : runs) {
+      ASSERT_EQ(run.status, 0) << run.err;
+      results.insert(splitLines(run.out).back());
+    }
+    ASSERT_EQ(results.size(), 2u);
+    const std::string saved = fileBytes();
+    EXPECT_TRUE(results.contains(saved)) << "round " << round << ": " << saved;
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(layoutFile().parent_path()))
+      names.push_back(entry.path().filename());
+    EXPECT_EQ(names, std::vector<std::string>{"tilewell_layout.json"}) << "no temporary left";
+  }
 }
 
 TEST_F(ArrangeCommandTest, DryRunsWriteNothingAndBadLinesAreReportedByNumber) {
