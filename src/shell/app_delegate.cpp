@@ -305,13 +305,21 @@ void AppDelegate::toggleLaunchAtLoginAction() {
 }
 
 void AppDelegate::disableSystemTilewellConflictAction() {
-  deps_.resolver.disableConflictingGestures(/*restartDock=*/true);
-  deps_.store.triggerToast("已禁用系统原生四指/五指捏合，手势由 Calyxa Grid 独占！");
+  using Outcome = SystemGestureConflictResolver::Outcome;
+  const Outcome outcome = deps_.resolver.disableConflictingGestures(/*restartDock=*/true);
+  // A switch-off that did not happen must not be reported as done.
+  deps_.store.triggerToast(outcome == Outcome::done || outcome == Outcome::nothingToDo
+                               ? "已禁用系统原生四指/五指捏合，手势由 Calyxa Grid 独占！"
+                               : "禁用系统原生手势失败，请确认偏好设置文件可读写");
 }
 
 void AppDelegate::restoreSystemTilewellConflictAction() {
-  deps_.resolver.restoreOriginalGestures(/*restartDock=*/true);
-  deps_.store.triggerToast("已恢复系统原生手势设置");
+  using Outcome = SystemGestureConflictResolver::Outcome;
+  const Outcome outcome = deps_.resolver.restoreOriginalGestures(/*restartDock=*/true);
+  // The snapshot stays when a value could not be written back: say so, and let the user retry.
+  deps_.store.triggerToast(outcome == Outcome::done || outcome == Outcome::nothingToDo
+                               ? "已恢复系统原生手势设置"
+                               : "系统原生手势恢复失败，已保留原设置快照，请稍后重试");
 }
 
 void AppDelegate::showSettingsAction() {

@@ -379,6 +379,16 @@ TEST(StatusMenuTest, TitlesShortcutsAndEveryActionsEffect) {
   items[2]->trigger();  // the gestures are already off since start-up
   EXPECT_EQ(toast(), "已禁用系统原生四指/五指捏合，手势由 Calyxa Grid 独占！");
   EXPECT_TRUE(launcher.resolver.hasTakenOverSystemGestures());
+  // A domain that cannot be written back keeps the snapshot, and the toast says so.
+  const auto domains = *launcher.store.platform.home / ".config/calyxa/Preferences";
+  const auto dock = domains / "com.apple.dock.plist";
+  std::filesystem::rename(dock, domains / "aside");
+  std::filesystem::create_directory(dock);
+  items[3]->trigger();
+  EXPECT_EQ(toast(), "系统原生手势恢复失败，已保留原设置快照，请稍后重试");
+  EXPECT_TRUE(launcher.resolver.hasTakenOverSystemGestures());
+  std::filesystem::remove(dock);
+  std::filesystem::rename(domains / "aside", dock);
   items[3]->trigger();
   EXPECT_EQ(toast(), "已恢复系统原生手势设置");
   EXPECT_FALSE(launcher.resolver.hasTakenOverSystemGestures());
