@@ -541,6 +541,14 @@ TEST(ScreensTest, ChoosingTheScreenAndTheTopInset) {
     EXPECT_EQ(AppDelegate::chooseScreen(screens, pointer, window, primary), expected);
   }
   EXPECT_EQ(AppDelegate::chooseScreen({}, QPoint(0, 0), std::nullopt, 0), -1);
+
+  // A screen that goes away while the overlay is shown: it covers a screen that is there.
+  Launcher launcher;
+  launcher.delegate->showTilewell(false);
+  launcher.window().setGeometry(5000, 5000, 800, 600);
+  Q_EMIT qApp->screenRemoved(nullptr);
+  launcher.time().runReady();
+  EXPECT_EQ(launcher.window().geometry(), QGuiApplication::primaryScreen()->geometry());
   EXPECT_EQ(topNotchHeight({0, 0, 1440, 900}, {0, 24, 1440, 876}), 0.0);
   EXPECT_EQ(topNotchHeight({0, 0, 1440, 900}, {0, 37, 1440, 863}), 37.0);
 }
