@@ -27,6 +27,9 @@ bool LinuxSystemPermissions::preflightListenEventAccess() {
 }
 
 void LinuxSystemPermissions::openURL(const std::string& address) {
+  // The Mac's settings panes have no handler here: xdg-open would hand them to a browser or
+  // show an error. The onboarding explains the Linux way instead.
+  if (address.starts_with("x-apple.")) return;
   std::string searchPath;
   if (searchPath_) {
     searchPath = *searchPath_;
