@@ -29,6 +29,8 @@ double dateReadBackExactly(plist_t node) {
   std::int32_t narrowSeconds = 0, microseconds = 0;
   plist_get_date_val(node, &narrowSeconds, &microseconds);  // the microseconds are exact
   const double exact = exactDate(node);
+  // Beyond this the whole seconds overflow the conversions below (libplist narrows them anyway).
+  if (!(std::fabs(exact) < 1e18)) return exact;
   const auto seconds = std::llround(exact - microseconds / 1e6);
   const auto readBack = [](double value) {
     const auto whole = static_cast<long long>(value);
