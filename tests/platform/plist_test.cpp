@@ -154,7 +154,7 @@ std::string binaryDictionary(const std::string& key) {
   return bytes;
 }
 
-TEST(PlistUserDefaultsTest, KeysHoldingNulAreRefusedAndTheirFilesNeverRewritten) {
+TEST(PlistUserDefaultsTest, KeysHoldingNulAreRefusedAndEightBitKeysWrittenBack) {
   // libplist aborts on reading a UTF-16 key with U+0000, and cuts an ASCII one short.
   const std::string utf16 = binaryDictionary(std::string("\x63\0a\0\0\0b", 7));
   const std::string ascii = binaryDictionary(std::string("\x53\x61\0b", 4));
@@ -170,6 +170,11 @@ TEST(PlistUserDefaultsTest, KeysHoldingNulAreRefusedAndTheirFilesNeverRewritten)
     EXPECT_FALSE(defaults.setBool("k", true));
     EXPECT_EQ(readFileBytes(dir / "defaults" / "d.plist", 1024).bytes, bad);
   }
+  // An 8-bit key that is no UTF-8 is written back byte for byte.
+  dir.write("defaults/d.plist", binaryDictionary(std::string("\x53\x61\xFF\x62", 4)));
+  ASSERT_TRUE(PlistUserDefaults(dir / "defaults", "d").setBool("k", true));
+  EXPECT_EQ(parsePlist(readFileBytes(dir / "defaults" / "d.plist", 1024).bytes),
+            PlistValue(PlistDictionary{{"a\xFF\x62", true}, {"k", true}}));
 }
 
 TEST(PlistUserDefaultsTest, StoresTypedValuesInOneXmlFileWrittenAtomically) {
