@@ -142,6 +142,41 @@ TEST(PlistIoTest, FilesThatOnceCrashedEveryCommandReadWholeOrAsNothing) {
   }
 }
 
+// A binary dictionary of one entry, `key` (a whole string object) to true.
+std::string binaryDictionary(const std::string& key) {
+  std::string bytes = "bplist00\xD1\x01\x02" + key + "\x09";
+  const std::uint64_t tableOffset = bytes.size();
+  bytes += std::string{8, static_cast<char>(11), static_cast<char>(11 + key.size())};
+  bytes += std::string(6, '\0') + "\x01\x01";
+  putBigEndian(bytes, 3, 8);
+  putBigEndian(bytes, 0, 8);
+  putBigEndian(bytes, tableOffset, 8);
+  return bytes;
+}
+
+TEST(PlistUserDefaultsTest, KeysHoldingNulAreRefusedAndEightBitKeysWrittenBack) {
+  // libplist aborts on reading a UTF-16 key with U+0000, and cuts an ASCII one short.
+  const std::string utf16 = binaryDictionary(std::string("\x63\0a\0\0\0b", 7));
+  const std::string ascii = binaryDictionary(std::string("\x53\x61\0b", 4));
+  const std::string fine = binaryDictionary(std::string("\x62\x4E\x2D\0b", 5));  // "中b"
+  EXPECT_EQ(parsePlist(fine), PlistValue(PlistDictionary{{"中b", true}}));
+  TempDir dir;
+  for (const std::string& bad : {utf16, ascii}) {
+    EXPECT_FALSE(parsePlist(bad));
+    EXPECT_FALSE(plistDictionaryString(bad, "a"));
+    dir.write("defaults/d.plist", bad);
+    PlistUserDefaults defaults(dir / "defaults", "d");
+    EXPECT_FALSE(defaults.isReadable() || defaults.object("a"));
+    EXPECT_FALSE(defaults.setBool("k", true));
+    EXPECT_EQ(readFileBytes(dir / "defaults" / "d.plist", 1024).bytes, bad);
+  }
+  // An 8-bit key that is no UTF-8 is written back byte for byte.
+  dir.write("defaults/d.plist", binaryDictionary(std::string("\x53\x61\xFF\x62", 4)));
+  ASSERT_TRUE(PlistUserDefaults(dir / "defaults", "d").setBool("k", true));
+  EXPECT_EQ(parsePlist(readFileBytes(dir / "defaults" / "d.plist", 1024).bytes),
+            PlistValue(PlistDictionary{{"a\xFF\x62", true}, {"k", true}}));
+}
+
 TEST(PlistUserDefaultsTest, StoresTypedValuesInOneXmlFileWrittenAtomically) {
   TempDir dir;
   // A folder in the way of the rename, or no folder to write in: no temporary file is left.

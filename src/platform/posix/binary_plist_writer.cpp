@@ -29,6 +29,8 @@ double dateReadBackExactly(plist_t node) {
   std::int32_t narrowSeconds = 0, microseconds = 0;
   plist_get_date_val(node, &narrowSeconds, &microseconds);  // the microseconds are exact
   const double exact = exactDate(node);
+  // Beyond this the whole seconds overflow the conversions below (libplist narrows them anyway).
+  if (!(std::fabs(exact) < 1e18)) return exact;
   const auto seconds = std::llround(exact - microseconds / 1e6);
   const auto readBack = [](double value) {
     const auto whole = static_cast<long long>(value);
@@ -135,21 +137,23 @@ class BinaryPlistWriter {
   }
 
   bool string(std::string_view text) {
-    bool ascii = true;
-    for (const char c : text)
-      ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-    if (ascii) {
+    const auto eightBit = [&] {
       marker(0x5, text.size());
       out_.append(text);
       return true;
-    }
+    };
+    bool ascii = true;
+    for (const char c : text)
+      ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (ascii) return eightBit();
     std::vector<std::uint16_t> units;
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
     const auto length = static_cast<std::int32_t>(text.size());
     for (std::int32_t i = 0; i < length;) {
       UChar32 c = 0;
       U8_NEXT(bytes, i, length, c);
-      if (c < 0) return false;
+      // Not UTF-8: an 8-bit string read from a file, written back byte for byte as it was.
+      if (c < 0) return eightBit();
       if (c <= 0xFFFF) {
         units.push_back(static_cast<std::uint16_t>(c));
       } else {

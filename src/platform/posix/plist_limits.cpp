@@ -132,9 +132,11 @@ class BinaryObjects {
   std::uint64_t count() const { return count_; }
   std::uint64_t top() const { return top_; }
 
-  // The objects `object` refers to; false when the references run out of bounds.
-  bool children(std::uint64_t object, std::vector<std::uint64_t>& out) const {
+  // The objects `object` refers to, a dictionary's `keys` first; false when the references run
+  // out of bounds.
+  bool children(std::uint64_t object, std::vector<std::uint64_t>& out, std::uint64_t& keys) const {
     out.clear();
+    keys = 0;
     const std::uint64_t offset = bigEndian(data_ + table_ + object * offsetSize_, offsetSize_);
     if (offset < 8 || offset >= table_) return false;
     const unsigned char marker = data_[offset];
@@ -152,6 +154,7 @@ class BinaryObjects {
     const std::uint64_t perEntry = (type == 0xD ? 2u : 1u) * refSize_;
     if (length > (table_ - position) / perEntry) return false;
     const std::uint64_t references = length * (type == 0xD ? 2 : 1);
+    if (type == 0xD) keys = length;
     out.reserve(references);
     for (std::uint64_t k = 0; k < references; ++k) {
       const std::uint64_t child = bigEndian(data_ + position + k * refSize_, refSize_);
@@ -159,6 +162,31 @@ class BinaryObjects {
       out.push_back(child);
     }
     return true;
+  }
+
+  // Whether a string holds U+0000. libplist cuts such an ASCII key short, merging distinct keys
+  // and losing bytes on a rewrite, and aborts on a UTF-16 one as soon as the key is read.
+  bool stringHoldsNul(std::uint64_t object) const {
+    const std::uint64_t offset = bigEndian(data_ + table_ + object * offsetSize_, offsetSize_);
+    if (offset < 8 || offset >= table_) return false;
+    const int type = data_[offset] >> 4;
+    if (type != 0x5 && type != 0x6) return false;  // not a string: the parser refuses the key
+    std::uint64_t length = data_[offset] & 0xF;
+    std::uint64_t position = offset + 1;
+    if (length == 0xF) {
+      if (position >= table_ || (data_[position] >> 4) != 0x1) return false;
+      const int width = 1 << (data_[position] & 0xF);
+      if (width > 8 || position + 1 + width > table_) return false;
+      length = bigEndian(data_ + position + 1, width);
+      position += 1 + width;
+    }
+    const std::uint64_t unit = type == 0x6 ? 2 : 1;
+    const std::uint64_t end =
+        length > (table_ - position) / unit ? table_ : position + length * unit;
+    for (std::uint64_t at = position; at + unit <= end; at += unit) {
+      if (data_[at] == 0 && (unit == 1 || data_[at + 1] == 0)) return true;
+    }
+    return false;
   }
 
  private:
@@ -172,7 +200,7 @@ class BinaryObjects {
 };
 
 // Walks the reference graph without recursion, measuring the depth and the size of the tree the
-// parser would build; a cycle is refused outright.
+// parser would build; a cycle, or a dictionary key holding U+0000, is refused outright.
 bool binaryWithinLimits(std::string_view bytes) {
   BinaryObjects objects(bytes);
   if (!objects.open()) return true;
@@ -189,7 +217,11 @@ bool binaryWithinLimits(std::string_view bytes) {
   std::vector<Frame> path;
   const auto enter = [&](std::uint64_t object) {
     Frame frame{object, {}, 0};
-    if (!objects.children(object, frame.children)) return false;
+    std::uint64_t keys = 0;
+    if (!objects.children(object, frame.children, keys)) return false;
+    for (std::uint64_t k = 0; k < keys; ++k) {
+      if (objects.stringHoldsNul(frame.children[k])) return false;
+    }
     state[object] = onPath;
     path.push_back(std::move(frame));
     return static_cast<int>(path.size()) <= kMaxPlistElementDepth;

@@ -8,7 +8,8 @@ namespace calyxa {
 
 // Whether property-list bytes are safe to hand to libplist. Its parsers recurse once per level of
 // nesting and expand a shared binary object once per reference, so a small hostile file could
-// exhaust the stack or multiply into billions of nodes (or, in XML, keys into minutes).
+// exhaust the stack or multiply into billions of nodes (or, in XML, keys into minutes). A binary
+// dictionary key holding U+0000 is refused too: libplist aborts on it or cuts it short.
 // Structurally broken input passes: the parser itself rejects it.
 bool plistWithinParserLimits(std::string_view bytes);
 
