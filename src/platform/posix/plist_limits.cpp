@@ -132,25 +132,36 @@ class BinaryObjects {
   std::uint64_t count() const { return count_; }
   std::uint64_t top() const { return top_; }
 
+  // An object's type nibble, its length (the count or the extended count that follows) and
+  // where its contents begin; false when the header runs out of bounds (the type is set as
+  // soon as the object's offset is in bounds).
+  bool header(std::uint64_t object, int& type, std::uint64_t& length,
+              std::uint64_t& position) const {
+    const std::uint64_t offset = bigEndian(data_ + table_ + object * offsetSize_, offsetSize_);
+    if (offset < 8 || offset >= table_) return false;
+    type = data_[offset] >> 4;
+    length = data_[offset] & 0xF;
+    position = offset + 1;
+    if (length != 0xF) return true;
+    if (position >= table_ || (data_[position] >> 4) != 0x1) return false;
+    const int width = 1 << (data_[position] & 0xF);
+    if (width > 8 || position + 1 + width > table_) return false;
+    length = bigEndian(data_ + position + 1, width);
+    position += 1 + width;
+    return true;
+  }
+
   // The objects `object` refers to, a dictionary's `keys` first; false when the references run
   // out of bounds.
   bool children(std::uint64_t object, std::vector<std::uint64_t>& out, std::uint64_t& keys) const {
     out.clear();
     keys = 0;
-    const std::uint64_t offset = bigEndian(data_ + table_ + object * offsetSize_, offsetSize_);
-    if (offset < 8 || offset >= table_) return false;
-    const unsigned char marker = data_[offset];
-    const int type = marker >> 4;
+    int type = -1;  // stays -1 when the object's offset is out of bounds
+    std::uint64_t length = 0, position = 0;
+    const bool whole = header(object, type, length, position);
+    if (type == -1) return false;
     if (type != 0xA && type != 0xC && type != 0xD) return true;  // not a container
-    std::uint64_t length = marker & 0xF;
-    std::uint64_t position = offset + 1;
-    if (length == 0xF) {
-      if (position >= table_ || (data_[position] >> 4) != 0x1) return false;
-      const int width = 1 << (data_[position] & 0xF);
-      if (width > 8 || position + 1 + width > table_) return false;
-      length = bigEndian(data_ + position + 1, width);
-      position += 1 + width;
-    }
+    if (!whole) return false;
     const std::uint64_t perEntry = (type == 0xD ? 2u : 1u) * refSize_;
     if (length > (table_ - position) / perEntry) return false;
     const std::uint64_t references = length * (type == 0xD ? 2 : 1);
@@ -167,19 +178,10 @@ class BinaryObjects {
   // Whether a string holds U+0000. libplist cuts such an ASCII key short, merging distinct keys
   // and losing bytes on a rewrite, and aborts on a UTF-16 one as soon as the key is read.
   bool stringHoldsNul(std::uint64_t object) const {
-    const std::uint64_t offset = bigEndian(data_ + table_ + object * offsetSize_, offsetSize_);
-    if (offset < 8 || offset >= table_) return false;
-    const int type = data_[offset] >> 4;
+    int type = 0;
+    std::uint64_t length = 0, position = 0;
+    if (!header(object, type, length, position)) return false;
     if (type != 0x5 && type != 0x6) return false;  // not a string: the parser refuses the key
-    std::uint64_t length = data_[offset] & 0xF;
-    std::uint64_t position = offset + 1;
-    if (length == 0xF) {
-      if (position >= table_ || (data_[position] >> 4) != 0x1) return false;
-      const int width = 1 << (data_[position] & 0xF);
-      if (width > 8 || position + 1 + width > table_) return false;
-      length = bigEndian(data_ + position + 1, width);
-      position += 1 + width;
-    }
     const std::uint64_t unit = type == 0x6 ? 2 : 1;
     const std::uint64_t end =
         length > (table_ - position) / unit ? table_ : position + length * unit;
