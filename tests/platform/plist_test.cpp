@@ -177,6 +177,25 @@ TEST(PlistUserDefaultsTest, KeysHoldingNulAreRefusedAndEightBitKeysWrittenBack) 
             PlistValue(PlistDictionary{{"a\xFF\x62", true}, {"k", true}}));
 }
 
+TEST(PlistUserDefaultsTest, RepeatedKeysReadAsTheLastAndAreWrittenBackOnce) {
+  TempDir dir;
+  dir.write("defaults/d.plist",
+            "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>"
+            "<key>k</key><string>first</string><key>list</key><array><dict>"
+            "<key>n</key><integer>1</integer><key>n</key><integer>2</integer></dict></array>"
+            "<key>k</key><string>last</string></dict></plist>");
+  PlistUserDefaults defaults(dir / "defaults", "d");
+  EXPECT_EQ(defaults.object("k"), PlistValue("last"));
+  ASSERT_TRUE(defaults.setBool("other", true));
+  const PlistDictionary nested{{"n", std::int64_t{2}}};
+  EXPECT_EQ(readPlistFile(defaults.filePath()),
+            PlistValue(PlistDictionary{
+                {"k", "last"}, {"list", PlistArray{nested}}, {"other", true}}));
+  const std::string written = readFileBytes(defaults.filePath(), 4096).bytes;
+  EXPECT_EQ(written.find("<key>k</key>"), written.rfind("<key>k</key>"));
+  EXPECT_EQ(written.find("<key>n</key>"), written.rfind("<key>n</key>"));
+}
+
 TEST(PlistUserDefaultsTest, StoresTypedValuesInOneXmlFileWrittenAtomically) {
   TempDir dir;
   // A folder in the way of the rename, or no folder to write in: no temporary file is left.

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/posix/binary_plist_writer.h"
@@ -153,6 +155,67 @@ PlistHandle parseNode(std::string_view bytes) {
     plist_from_xml(terminated.c_str(), static_cast<std::uint32_t>(terminated.size()), &root);
   }
   return PlistHandle(root);
+}
+
+// A dictionary with each repeated key's last entry only, the entry every reader here takes;
+// nothing when no key repeats.
+PlistHandle lastOfRepeatedKeys(plist_t dictionary) {
+  std::vector<std::pair<std::string, plist_t>> entries;
+  std::unordered_map<std::string, std::size_t> position;
+  bool repeated = false;
+  forEachEntry(dictionary, [&](const char* key, plist_t item) {
+    const auto [at, fresh] = position.try_emplace(key, entries.size());
+    if (fresh) {
+      entries.emplace_back(key, item);
+    } else {
+      entries[at->second].second = item;
+      repeated = true;
+    }
+  });
+  if (!repeated) return nullptr;
+  PlistHandle rebuilt(plist_new_dict());
+  for (const auto& [key, item] : entries)
+    plist_dict_set_item(rebuilt.get(), key.c_str(), plist_copy(item));
+  return rebuilt;
+}
+
+// libplist keeps every entry of a dictionary that repeats a key, and its lookups find the first
+// of them while a whole read takes the last; a rewrite would carry both. Keep the last only, at
+// every level, so what is read, set and written back is one and the same entry.
+void dropRepeatedKeys(PlistHandle& root) {
+  if (plist_get_node_type(root.get()) == PLIST_DICT) {
+    if (PlistHandle rebuilt = lastOfRepeatedKeys(root.get())) root = std::move(rebuilt);
+  }
+  std::vector<plist_t> pending{root.get()};
+  while (!pending.empty()) {
+    const plist_t node = pending.back();
+    pending.pop_back();
+    if (plist_get_node_type(node) == PLIST_ARRAY) {
+      std::vector<plist_t> elements;
+      forEachElement(node, [&](plist_t item) { elements.push_back(item); });
+      for (std::size_t i = 0; i < elements.size(); ++i) {
+        if (plist_get_node_type(elements[i]) == PLIST_DICT) {
+          if (PlistHandle rebuilt = lastOfRepeatedKeys(elements[i])) {
+            elements[i] = rebuilt.get();
+            plist_array_set_item(node, rebuilt.release(), static_cast<std::uint32_t>(i));
+          }
+        }
+        pending.push_back(elements[i]);
+      }
+    } else if (plist_get_node_type(node) == PLIST_DICT) {
+      std::vector<std::pair<std::string, plist_t>> entries;
+      forEachEntry(node, [&](const char* key, plist_t item) { entries.emplace_back(key, item); });
+      for (auto& [key, item] : entries) {
+        if (plist_get_node_type(item) == PLIST_DICT) {
+          if (PlistHandle rebuilt = lastOfRepeatedKeys(item)) {
+            item = rebuilt.get();
+            plist_dict_set_item(node, key.c_str(), rebuilt.release());
+          }
+        }
+        pending.push_back(item);
+      }
+    }
+  }
 }
 
 bool sameBits(double a, double b) {
@@ -319,6 +382,7 @@ PlistDocument& PlistDocument::operator=(PlistDocument&&) noexcept = default;
 std::optional<PlistDocument> PlistDocument::parseDictionary(std::string_view bytes) {
   PlistHandle root = parseNode(bytes);
   if (!root || plist_get_node_type(root.get()) != PLIST_DICT) return std::nullopt;
+  dropRepeatedKeys(root);
   return PlistDocument(std::make_unique<Root>(Root{std::move(root)}),
                        looksBinary(bytes) ? PlistFormat::binary : PlistFormat::xml);
 }
