@@ -188,9 +188,9 @@ TEST(PlistUserDefaultsTest, RepeatedKeysReadAsTheLastAndAreWrittenBackOnce) {
   EXPECT_EQ(defaults.object("k"), PlistValue("last"));
   ASSERT_TRUE(defaults.setBool("other", true));
   const PlistDictionary nested{{"n", std::int64_t{2}}};
-  EXPECT_EQ(readPlistFile(defaults.filePath()),
-            PlistValue(PlistDictionary{
-                {"k", "last"}, {"list", PlistArray{nested}}, {"other", true}}));
+  EXPECT_EQ(
+      readPlistFile(defaults.filePath()),
+      PlistValue(PlistDictionary{{"k", "last"}, {"list", PlistArray{nested}}, {"other", true}}));
   const std::string written = readFileBytes(defaults.filePath(), 4096).bytes;
   EXPECT_EQ(written.find("<key>k</key>"), written.rfind("<key>k</key>"));
   EXPECT_EQ(written.find("<key>n</key>"), written.rfind("<key>n</key>"));

@@ -235,6 +235,15 @@ bool sameTree(plist_t a, plist_t b) {
       const char* bytesB = plist_get_data_ptr(b, &lengthB);
       return lengthA == lengthB && (lengthA == 0 || std::memcmp(bytesA, bytesB, lengthA) == 0);
     }
+    case PLIST_UINT: {
+      // The width matters only where it tells an unsigned value from a negative one: a small
+      // number stored in sixteen bytes is written back in eight, the same number.
+      std::uint64_t valueA = 0, valueB = 0;
+      plist_get_uint_val(a, &valueA);
+      plist_get_uint_val(b, &valueB);
+      return valueA == valueB && (valueA <= kLargestSigned ||
+                                  isUnsignedInteger(a, valueA) == isUnsignedInteger(b, valueB));
+    }
     case PLIST_REAL: {
       double realA = 0, realB = 0;
       plist_get_real_val(a, &realA);
@@ -278,7 +287,7 @@ bool sameTree(plist_t a, plist_t b) {
       std::free(iterB);
       return same;
     }
-    default:  // booleans, integers with their width, dates, uids
+    default:  // booleans, dates, uids
       return plist_compare_node_value(a, b) != 0;
   }
 }
