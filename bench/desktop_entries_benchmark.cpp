@@ -103,5 +103,63 @@ void BM_ScanWithDesktopEntries(benchmark::State& state) {
 }
 BENCHMARK(BM_ScanWithDesktopEntries)->Unit(benchmark::kMillisecond);
 
+// GIO's entries, forgetting every file it read whenever asked to: a scan as a launcher just
+// started makes it.
+class ForgetfulEntries final : public DesktopEntrySource {
+ public:
+  explicit ForgetfulEntries(testing::TestPlatform& platform) : platform_(platform) { forget(); }
+  void forget() {
+    gio_ = std::make_unique<GioDesktopEntries>(platform_.scheduler->mainQueue(),
+                                               platform_.scheduler->backgroundQueue());
+  }
+  std::vector<DesktopEntry> desktopEntries() override { return gio_->desktopEntries(); }
+  void launch(const std::string& id, LaunchCompletion completion) override {
+    gio_->launch(id, std::move(completion));
+  }
+  std::unique_ptr<Watch> watchChanges(std::function<void()> onChange) override {
+    return gio_->watchChanges(std::move(onChange));
+  }
+
+ private:
+  testing::TestPlatform& platform_;
+  std::unique_ptr<GioDesktopEntries> gio_;
+};
+
+void BM_FirstScanWithDesktopEntries(benchmark::State& state) {
+  DesktopEntriesFixture& made = fixture();
+  PlatformServices services = made.platform.services();
+  auto entries = std::make_shared<ForgetfulEntries>(made.platform);
+  services.desktopEntries = entries;
+  TilewellStore store(services, made.pager);
+  for (auto _ : state) {
+    state.PauseTiming();
+    entries->forget();
+    state.ResumeTiming();
+    store.scanApplications(std::nullopt, false);
+    state.PauseTiming();
+    made.platform.scheduler->advance(1.0);
+    state.ResumeTiming();
+  }
+  state.counters["apps"] = store.totalAppsCount();
+}
+BENCHMARK(BM_FirstScanWithDesktopEntries)->Unit(benchmark::kMillisecond);
+
+// A rescan after one entry of the 2,000 was rewritten, as an installation brings it.
+void BM_RescanAfterOneEntryChanged(benchmark::State& state) {
+  DesktopEntriesFixture& made = fixture();
+  int round = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    made.data.write("share/applications/program-1.desktop",
+                    entryText(1) + "X-Round=" + std::to_string(++round) + "\n");
+    state.ResumeTiming();
+    made.store->scanApplications(std::nullopt, false);
+    state.PauseTiming();
+    made.platform.scheduler->advance(1.0);
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_RescanAfterOneEntryChanged)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 }  // namespace calyxa

@@ -127,24 +127,35 @@ TEST(GioDesktopEntriesTest, AnEntryInstalledWhileRunningAppearsAfterTheMonitorFi
   TilewellStore live(services, pager);
   EXPECT_EQ(ids(live.items), (Lines{"first.desktop"}));
 
-  write("home/applications/installed.desktop", "Installed");
   // GIO's monitor reports through the GLib main context, as Qt's event loop runs it.
-  bool gaveUp = false;
-  const guint guard = g_timeout_add_seconds(
-      10,
-      [](gpointer flag) -> gboolean {
-        *static_cast<bool*>(flag) = true;
-        return G_SOURCE_REMOVE;
-      },
-      &gaveUp);
-  const int waiting = platform.scheduler->pendingCount(ManualScheduler::Lane::main);
-  while (platform.scheduler->pendingCount(ManualScheduler::Lane::main) == waiting && !gaveUp)
-    g_main_context_iteration(nullptr, TRUE);
-  if (!gaveUp) g_source_remove(guard);
-  ASSERT_FALSE(gaveUp) << "the monitor never fired";
-  platform.scheduler->advance(TilewellStore::kInstalledAppsRefreshDelay);
+  const auto waitForTheMonitor = [&] {
+    bool gaveUp = false;
+    const guint guard = g_timeout_add_seconds(
+        10,
+        [](gpointer flag) -> gboolean {
+          *static_cast<bool*>(flag) = true;
+          return G_SOURCE_REMOVE;
+        },
+        &gaveUp);
+    const int waiting = platform.scheduler->pendingCount(ManualScheduler::Lane::main);
+    while (platform.scheduler->pendingCount(ManualScheduler::Lane::main) == waiting && !gaveUp)
+      g_main_context_iteration(nullptr, TRUE);
+    if (!gaveUp) g_source_remove(guard);
+    platform.scheduler->advance(TilewellStore::kInstalledAppsRefreshDelay);
+    return !gaveUp;
+  };
+  write("home/applications/installed.desktop", "Installed");
+  ASSERT_TRUE(waitForTheMonitor()) << "the monitor never fired";
   EXPECT_EQ(ids(live.items), (Lines{"first.desktop", "installed.desktop"}));
   EXPECT_FALSE(live.allAppsMap->at("installed.desktop").isSystemApp);
+
+  // Later changes are reported too; a file rewritten in place (same size, same second) is read
+  // again, a removed one is gone.
+  write("share/applications/first.desktop", "Fjrst");
+  std::filesystem::remove(data / "home/applications/installed.desktop");
+  ASSERT_TRUE(waitForTheMonitor()) << "the monitor fired only once";
+  EXPECT_EQ(ids(live.items), (Lines{"first.desktop"}));
+  EXPECT_EQ(live.allAppsMap->at("first.desktop").name, "Fjrst");
 }
 
 TEST(GioDesktopEntriesTest, OnlyDistributionFoldersMakeSystemApplications) {

@@ -1,16 +1,19 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/desktop_entries.h"
 #include "platform/dispatch.h"
+#include "platform/posix/desktop_entry_files.h"
 
 namespace calyxa {
 
-// The desktop entries of $XDG_DATA_HOME and $XDG_DATA_DIRS as GIO indexes, shows, launches and
-// watches them. GIO reads those variables once per process, at its first use.
+// The desktop entries of $XDG_DATA_HOME and $XDG_DATA_DIRS as GIO reads, shows, launches and
+// watches them. GLib reads those variables once per process, at its first use.
 class GioDesktopEntries final : public DesktopEntrySource {
  public:
   // Launches run on `launches`, off the main thread; their outcome comes back on `mainQueue`.
@@ -24,8 +27,15 @@ class GioDesktopEntries final : public DesktopEntrySource {
   std::unique_ptr<Watch> watchChanges(std::function<void()> onChange) override;
 
  private:
+  struct ReadEntry {
+    std::string id;
+    FileStamp stamp;
+    std::optional<DesktopEntry> shown;  // nothing when the menu leaves it out
+  };
+
   std::shared_ptr<MainQueue> mainQueue_;
   std::shared_ptr<BackgroundQueue> launches_;
+  std::unordered_map<std::string, ReadEntry> read_;  // by file, as the last listing found it
 };
 
 // Whether an entry found at `entryPath` belongs to the distribution: it lies in a data folder
