@@ -8,7 +8,6 @@
 #include <bit>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <limits>
 #include <map>
@@ -108,7 +107,7 @@ std::optional<Points> fingersWhere(float approx, const std::function<bool(float)
     for (int j = -96; j <= 96; ++j) {
       points[2].x = step(x, i);
       points[1].y = step(y, j);
-      if (want(MultitouchPinchMonitor::spreadOf(points))) return points;
+      if (want(Monitor::spreadOf(points))) return points;
     }
   }
   return std::nullopt;
@@ -117,15 +116,14 @@ std::optional<Points> fingersWhere(float approx, const std::function<bool(float)
 // A monitor on a test platform whose four callbacks write down their names.
 struct RecordingMonitor {
   TestPlatform platform;
-  std::shared_ptr<MultitouchPinchMonitor> monitor =
-      MultitouchPinchMonitor::make(platform.services());
+  std::shared_ptr<Monitor> monitor = Monitor::make(platform.services());
   Events events;
 
   RecordingMonitor() {
-    for (const auto& [slot, name] : {std::pair{&MultitouchPinchMonitor::onPinchIn, "in"},
-                                     {&MultitouchPinchMonitor::onPinchOut, "out"},
-                                     {&MultitouchPinchMonitor::onGestureRelease, "release"},
-                                     {&MultitouchPinchMonitor::onToggleTilewell, "toggle"}})
+    for (const auto& [slot, name] : {std::pair{&Monitor::onPinchIn, "in"},
+                                     {&Monitor::onPinchOut, "out"},
+                                     {&Monitor::onGestureRelease, "release"},
+                                     {&Monitor::onToggleTilewell, "toggle"}})
       (*monitor).*slot = [this, name] { events.push_back(name); };
     // Media time well past the trigger time of zero that a new monitor starts with.
     platform.scheduler->advanceTo(100.0);
@@ -451,13 +449,11 @@ TEST(TouchpadCommandTest, ReplayPrintsEventsAtTheirFramesAndRefusesMalformedFile
            {"11 99999999999 4 0.5 0.5", ":3: expected the number of contacts"},
            // The kernel has 64 slots: a longer frame is refused before its contacts are read.
            {"11 65" + repeatedContact(65),
-            ":3: a frame carries at most 64 contacts (the "
-            "touchpad's slots), found 65"},
+            ":3: a frame carries at most 64 contacts (the touchpad's slots), found 65"},
            {"11 100000" + repeatedContact(100000), ":3: a frame carries at most 64"},
            // What is quoted from the file cannot drive the terminal or cut the message.
            {std::string("\x1b[2J\0\x9b\xff 0", 9),
-            ":3: expected a timestamp in seconds, found "
-            "\"\\x1b[2J\\x00\\x9b\\xff\"\n"}}) {
+            ":3: expected a timestamp in seconds, found \"\\x1b[2J\\x00\\x9b\\xff\"\n"}}) {
     const auto bad = home.write("bad.frames", good + line + "\n" + good);
     const CtlRun failed = calyxaCtl(home, {"touchpad", "replay", bad.string()});
     EXPECT_EQ(failed.status, 65) << line;
@@ -475,13 +471,22 @@ std::map<std::string, std::string> filesIn(const std::filesystem::path& folder) 
 }
 
 const std::string kDock = "\ncom.apple.dock::showLaunchpadGestureEnabled kCFPreferencesAnyHost";
+const std::string kPrefs = "config/calyxa/Preferences/",
+                  kSettings = "config/calyxa/com.vantorel.tilewell.plist";
+
+std::string xmlPlist(PlistDictionary values) {
+  return *serializePlist(PlistValue(std::move(values)), PlistFormat::xml);
+}
+
+bool negativeZero(const PlistValue& value) {
+  return value.as<double>() && std::signbit(*value.as<double>());
+}
 
 TEST(GesturesCommandTest, SwitchesOffTwiceRestoresExactlyAndLosesNoDamagedFile) {
   TempDir home;
-  const auto folder = home / "config/calyxa/Preferences";
+  const auto folder = home / kPrefs;
   const auto write = [&](const std::string& file, PlistDictionary values) {
-    home.write("config/calyxa/Preferences/" + file,
-               *serializePlist(PlistValue(std::move(values)), PlistFormat::xml));
+    home.write(kPrefs + file, xmlPlist(std::move(values)));
   };
   // Before: absent, int, bool, string, int on this host, absent, bool; untouchable neighbours.
   write("com.apple.AppleMultitouchTrackpad.plist",
@@ -512,8 +517,8 @@ TEST(GesturesCommandTest, SwitchesOffTwiceRestoresExactlyAndLosesNoDamagedFile) 
   EXPECT_THAT(calyxaCtl(home, {"gestures", "restore"}).out,
               StartsWith("restored\ntaken-over no\n"));
   auto expected = before;
-  expected[folder / "com.apple.driver.AppleBluetoothMultitouch.trackpad.plist"] = *serializePlist(
-      PlistValue(PlistDictionary{{"TrackpadFourFingerPinchGesture", true}}), PlistFormat::xml);
+  expected[folder / "com.apple.driver.AppleBluetoothMultitouch.trackpad.plist"] =
+      xmlPlist({{"TrackpadFourFingerPinchGesture", true}});
   EXPECT_EQ(filesIn(folder), expected);
   EXPECT_THAT(calyxaCtl(home, {"gestures", "restore"}).out, StartsWith("nothing to restore\n"));
   EXPECT_EQ(filesIn(folder), expected);
@@ -521,8 +526,8 @@ TEST(GesturesCommandTest, SwitchesOffTwiceRestoresExactlyAndLosesNoDamagedFile) 
 
   // A malformed preference file reads as empty and is kept aside when replaced.
   const std::string garbage = "<?xml version=\"1.0\"?><plist><dict><key>Trackpad";
-  const auto dock = home.write("config/calyxa/Preferences/com.apple.dock.plist", garbage);
-  const auto defaults = home / "config/calyxa/com.vantorel.tilewell.plist";
+  const auto dock = home.write(kPrefs + "com.apple.dock.plist", garbage);
+  const auto defaults = home / kSettings;
   EXPECT_THAT(calyxaCtl(home, {"gestures", "disable"}).out,
               HasSubstr(kDock + " current=0 saved=absent\n"));
   EXPECT_EQ(readFileBytes(dock.string() + ".corrupt", 99).bytes, garbage);
@@ -530,39 +535,26 @@ TEST(GesturesCommandTest, SwitchesOffTwiceRestoresExactlyAndLosesNoDamagedFile) 
   // Defaults that cannot be written: the values could not be given back, so nothing changes.
   std::filesystem::remove(defaults);
   std::filesystem::create_directories(defaults / "x");
-  home.write("config/calyxa/Preferences/com.apple.dock.plist", garbage);
+  home.write(kPrefs + "com.apple.dock.plist", garbage);
   const auto files = filesIn(folder);
   EXPECT_EQ(calyxaCtl(home, {"gestures", "disable"}).status, 73);
   EXPECT_EQ(filesIn(folder), files);
 }
 
-// A status line's value for one managed preference.
-std::string statusValue(const std::string& status, const std::string& key, const char* field) {
-  const auto line = status.find("::" + key + " ");
-  if (line == std::string::npos) return "(no line)";
-  const auto start = status.find(std::string(" ") + field + "=", line);
-  const auto end = status.find_first_of(" \n", start + 1);
-  return status.substr(start + std::strlen(field) + 2, end - start - std::strlen(field) - 2);
-}
-
 TEST(GesturesCommandTest, ACycleGivesBackEveryValueOfTheFilesItRewritesOrSaysItCouldNot) {
   TempDir home;
-  const auto folder = home / "config/calyxa/Preferences";
   // Binary, with values libplist's getters narrow: an unsigned 2^64 - 1, dates before 1932,
   // after 2069 and with a fraction, a negative zero.
   const std::string neighbours =
-      readFileBytes(std::filesystem::path(CALYXA_TEST_DATA) / "trackpad_with_neighbours.bplist",
-                    4096)
-          .bytes;
+      readFileBytes(CALYXA_TEST_DATA "/trackpad_with_neighbours.bplist", 4096).bytes;
   ASSERT_FALSE(neighbours.empty());
-  const auto trackpad =
-      home.write("config/calyxa/Preferences/com.apple.AppleMultitouchTrackpad.plist", neighbours);
+  const auto trackpad = home.write(kPrefs + "com.apple.AppleMultitouchTrackpad.plist", neighbours);
   const auto before = parsePlist(neighbours);
   ASSERT_TRUE(before);
   EXPECT_EQ(before->as<PlistDictionary>()->at("After2069"), PlistDate{3124137600.5});
   EXPECT_EQ(before->as<PlistDictionary>()->at("Before1932"), PlistDate{-3187296000.0});
   // XML, with an integer written with a leading zero (decimal 10, not octal) and the same dates.
-  const auto dock = home.write("config/calyxa/Preferences/com.apple.dock.plist",
+  const auto dock = home.write(kPrefs + "com.apple.dock.plist",
                                "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>"
                                "<key>showLaunchpadGestureEnabled</key><integer>010</integer>"
                                "<key>old</key><date>1900-01-01T00:00:00Z</date>"
@@ -573,7 +565,7 @@ TEST(GesturesCommandTest, ACycleGivesBackEveryValueOfTheFilesItRewritesOrSaysItC
   for (std::int64_t i = 0; i < 400000; ++i)
     many.push_back(PlistValue(i * 7919));
   const auto bluetooth = home.write(
-      "config/calyxa/Preferences/com.apple.driver.AppleBluetoothMultitouch.trackpad.plist",
+      kPrefs + "com.apple.driver.AppleBluetoothMultitouch.trackpad.plist",
       *serializePlist(
           PlistDictionary{{"TrackpadFourFingerPinchGesture", true}, {"Samples", std::move(many)}},
           PlistFormat::binary));
@@ -581,9 +573,10 @@ TEST(GesturesCommandTest, ACycleGivesBackEveryValueOfTheFilesItRewritesOrSaysItC
 
   CtlRun run = calyxaCtl(home, {"gestures", "disable"});
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(statusValue(run.out, "TrackpadFourFingerPinchGesture", "saved"),
-            "18446744073709551615");
-  EXPECT_EQ(statusValue(run.out, "showLaunchpadGestureEnabled", "saved"), "10");
+  EXPECT_THAT(run.out,
+              HasSubstr("\ncom.apple.AppleMultitouchTrackpad::TrackpadFourFingerPinchGesture"
+                        " kCFPreferencesAnyHost current=0 saved=18446744073709551615\n"));
+  EXPECT_THAT(run.out, HasSubstr(kDock + " current=0 saved=10\n"));
   EXPECT_TRUE(readFileBytes(trackpad, kMaxPlistFileBytes).bytes.starts_with("bplist00"));
   EXPECT_LT(std::filesystem::file_size(bluetooth), kMaxPlistFileBytes);
 
@@ -600,31 +593,23 @@ TEST(GesturesCommandTest, ACycleGivesBackEveryValueOfTheFilesItRewritesOrSaysItC
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_THAT(run.out, StartsWith("restored\ntaken-over no\n"));
 
-  EXPECT_EQ(parsePlist(readFileBytes(trackpad, kMaxPlistFileBytes).bytes), before);
-  const auto zero = parsePlist(readFileBytes(trackpad, 4096).bytes)
-                        ->as<PlistDictionary>()
-                        ->at("NegativeZero")
-                        .as<double>();
-  EXPECT_TRUE(zero && std::signbit(*zero));
+  const auto after = parsePlist(readFileBytes(trackpad, kMaxPlistFileBytes).bytes);
+  ASSERT_EQ(after, before);
+  EXPECT_TRUE(negativeZero(after->as<PlistDictionary>()->at("NegativeZero")));
   const auto dockAfter = parsePlist(readFileBytes(dock, 4096).bytes);
-  ASSERT_TRUE(dockAfter);
-  const auto& dockValues = *dockAfter->as<PlistDictionary>();
-  EXPECT_EQ(dockValues.at("showLaunchpadGestureEnabled"), PlistValue(10));
-  EXPECT_EQ(dockValues.at("old"), PlistDate{-3187296000.0});
-  EXPECT_EQ(dockValues.at("new"), PlistDate{3124137600.0});
-  EXPECT_TRUE(dockValues.at("zero").as<double>() &&
-              std::signbit(*dockValues.at("zero").as<double>()));
+  ASSERT_EQ(dockAfter, PlistValue(PlistDictionary{{"showLaunchpadGestureEnabled", 10},
+                                                  {"old", PlistDate{-3187296000.0}},
+                                                  {"new", PlistDate{3124137600.0}},
+                                                  {"zero", -0.0}}));
+  EXPECT_TRUE(negativeZero(dockAfter->as<PlistDictionary>()->at("zero")));
   EXPECT_EQ(parsePlist(readFileBytes(bluetooth, kMaxPlistFileBytes).bytes),
             parsePlist(bluetoothBefore));
 }
 
 TEST(GesturesCommandTest, ASnapshotThatCannotBeReadIsNeverTakenForNone) {
   TempDir home;
-  const auto folder = home / "config/calyxa/Preferences";
-  const auto settings = home / "config/calyxa/com.vantorel.tilewell.plist";
-  home.write(
-      "config/calyxa/Preferences/com.apple.dock.plist",
-      *serializePlist(PlistDictionary{{"showLaunchpadGestureEnabled", true}}, PlistFormat::xml));
+  const auto folder = home / kPrefs, settings = home / kSettings;
+  home.write(kPrefs + "com.apple.dock.plist", xmlPlist({{"showLaunchpadGestureEnabled", true}}));
   ASSERT_EQ(calyxaCtl(home, {"gestures", "disable"}).status, 0);
   const std::string saved = readFileBytes(settings, 1 << 20).bytes;
   const auto switchedOff = filesIn(folder);
@@ -642,14 +627,8 @@ TEST(GesturesCommandTest, ASnapshotThatCannotBeReadIsNeverTakenForNone) {
     EXPECT_EQ(filesIn(folder), switchedOff);
   };
   unreadable([&] { std::filesystem::create_directories(settings / "x"); });
-  unreadable([&] {
-    home.write(settings.lexically_relative(home.path()).string(),
-               std::string(kMaxPlistFileBytes + 1, ' '));
-  });
-  unreadable([&] {
-    home.write(settings.lexically_relative(home.path()).string(),
-               saved.substr(0, saved.size() / 2));
-  });
+  unreadable([&] { home.write(kSettings, std::string(kMaxPlistFileBytes + 1, ' ')); });
+  unreadable([&] { home.write(kSettings, saved.substr(0, saved.size() / 2)); });
 
   // Settings without the snapshot while the preferences hold this program's zeros: they are no
   // values of the user's to save.
