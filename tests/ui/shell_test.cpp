@@ -43,7 +43,6 @@ struct Launcher {
     delegate->applicationDidFinishLaunching();
     settle();
   }
-  ~Launcher() { delegate.reset(); }
 
   TilewellOverlayWindow& window() { return *delegate->overlayWindow(); }
   ManualScheduler& time() { return *store.platform.scheduler; }
@@ -94,13 +93,8 @@ TEST(OverlayKeysTest, ArrowsMoveTheSelectionAndWithAltTurnPagesWithinTheRange) {
   Launcher launcher;
   arrange(launcher.store, manyApps(40));
   TilewellStore& store = *launcher.store;
-  struct Press {
-    int key;
-    bool alt;
-    int page;              // after the press
-    const char* selected;  // after the press; "" for none
-  };
-  const Press presses[] = {
+  // Key, with Alt, then the page and the selection ("" for none) after the press.
+  const std::tuple<int, bool, int, std::string> presses[] = {
       {Qt::Key_Left, true, 0, ""},        {Qt::Key_Up, true, 0, ""},
       {Qt::Key_Right, true, 1, ""},       {Qt::Key_Down, true, 1, ""},
       {Qt::Key_Up, true, 0, ""},          {Qt::Key_Down, true, 1, ""},
@@ -108,12 +102,12 @@ TEST(OverlayKeysTest, ArrowsMoveTheSelectionAndWithAltTurnPagesWithinTheRange) {
       {Qt::Key_Left, false, 1, "app35"},  {Qt::Key_Left, false, 0, "app34"},
       {Qt::Key_Up, false, 0, "app27"},    {Qt::Key_Down, false, 0, "app34"},
   };
-  for (const auto& press : presses) {
-    launcher.key(press.key, press.alt ? Qt::AltModifier : Qt::NoModifier);
+  for (const auto& [key, alt, page, selected] : presses) {
+    launcher.key(key, alt ? Qt::AltModifier : Qt::NoModifier);
     launcher.settle();
-    EXPECT_EQ(store.pager.currentPage.get(), press.page) << press.key << " alt " << press.alt;
+    EXPECT_EQ(store.pager.currentPage.get(), page) << key << " alt " << alt;
     EXPECT_EQ(store.selectedItemID->value_or("/Applications/.app"),
-              "/Applications/" + std::string(press.selected) + ".app");
+              "/Applications/" + selected + ".app");
   }
 }
 
@@ -151,14 +145,8 @@ TEST(OverlayKeysTest, ReturnLaunchesTheSelectionAndTheDismissalRunsTheEscapeChai
 TEST(OverlayKeysTest, TypingDeletingEditingShortcutsAndInputMethodText) {
   Launcher launcher;
   TilewellOverlayWindow& window = launcher.window();
-  struct Step {
-    int key;
-    Qt::KeyboardModifiers modifiers;
-    QString text;
-    quint32 native;
-    std::string search;  // after the step
-  };
-  const Step steps[] = {
+  // Key, modifiers, text, X11 modifier state, then the search after the press.
+  const std::tuple<int, Qt::KeyboardModifiers, QString, quint32, std::string> steps[] = {
       {Qt::Key_A, {}, "a", 0, "a"},
       {Qt::Key_A, Qt::ShiftModifier, "A", 0, "aA"},
       {Qt::Key_A, {}, "A", kNativeLockMask, "aA"},  // Caps Lock counts as a modifier
@@ -174,9 +162,9 @@ TEST(OverlayKeysTest, TypingDeletingEditingShortcutsAndInputMethodText) {
       {Qt::Key_V, Qt::ControlModifier | Qt::AltModifier, "\x16", 0, "aAaA"},
       {Qt::Key_A, Qt::ControlModifier, "\x01", 0, "aAaA"},  // no field to select in
   };
-  for (const auto& step : steps) {
-    launcher.key(step.key, step.modifiers, step.text, step.native);
-    EXPECT_EQ(launcher.search(), step.search) << step.key << " " << step.modifiers;
+  for (const auto& [key, modifiers, text, native, search] : steps) {
+    launcher.key(key, modifiers, text, native);
+    EXPECT_EQ(launcher.search(), search) << key << " " << modifiers;
   }
   EXPECT_EQ(QApplication::clipboard()->text(), "aA");
 
@@ -193,9 +181,7 @@ TEST(OverlayKeysTest, TypingDeletingEditingShortcutsAndInputMethodText) {
   EXPECT_EQ(launcher.search(), "aAaA微") << "a whole character goes";
 
   arrange(launcher.store, "[Pair: c d]");
-  launcher.store->activeFolder = launcher.store->items->front().asFolder()->id == "Pair"
-                                     ? std::optional(*launcher.store->items->front().asFolder())
-                                     : std::nullopt;
+  launcher.store->activeFolder = *launcher.store->items->front().asFolder();
   launcher.key(Qt::Key_B, {}, "b");
   EXPECT_EQ(launcher.search(), "aAaA微") << "an open folder takes its own keys";
 }
@@ -241,15 +227,11 @@ TEST(OverlayShowHideTest, ShowingHidingAndTheirOverlaps) {
   EXPECT_FALSE(delegate.isTilewellVisible());
 
   // The gesture slots: pinch in shows, pinch out hides, the toggle flips.
-  const std::pair<std::function<void()> MultitouchPinchMonitor::*, bool> slots[] = {
-      {&MultitouchPinchMonitor::onPinchOut, false},
-      {&MultitouchPinchMonitor::onGestureRelease, false},
-      {&MultitouchPinchMonitor::onPinchIn, true},
-      {&MultitouchPinchMonitor::onPinchIn, true},
-      {&MultitouchPinchMonitor::onToggleTilewell, false},
-      {&MultitouchPinchMonitor::onToggleTilewell, true},
-      {&MultitouchPinchMonitor::onPinchOut, false},
-  };
+  using M = MultitouchPinchMonitor;
+  const std::pair<std::function<void()> M::*, bool> slots[] = {
+      {&M::onPinchOut, false}, {&M::onGestureRelease, false}, {&M::onPinchIn, true},
+      {&M::onPinchIn, true},   {&M::onToggleTilewell, false}, {&M::onToggleTilewell, true},
+      {&M::onPinchOut, false}};
   for (const auto& [slot, visible] : slots) {
     ((*launcher.monitor).*slot)();
     EXPECT_EQ(delegate.isTilewellVisible(), visible);
@@ -284,11 +266,10 @@ TEST(StartUpTest, TheFolderChooserAsksWithTheTextsAndAnswersASystemPath) {
   TempDir root;
   std::filesystem::create_directories(root.path() / "Applications/Games");
   QtFolderChooser chooser(SystemRoot(root.path()), [] { return nullptr; });
-  FolderChooserRequest request;
-  request.title = "授权读取";
-  request.message = "请选择文件夹";
-  request.confirmButtonText = "授权访问";
-  request.startDirectory = "/Applications";
+  const FolderChooserRequest request{.title = "授权读取",
+                                     .message = "请选择文件夹",
+                                     .confirmButtonText = "授权访问",
+                                     .startDirectory = "/Applications"};
   QStringList seen;
   QTimer::singleShot(0, [&] {
     auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
@@ -314,9 +295,8 @@ TEST(StartUpTest, LoginLaunchesStayQuietOnceOnboardingIsDone) {
       {{"Calyxa", "--launched-at-login"}, false, false},
       {{"Calyxa", "--launched-at-login"}, true, true},
   };
-  for (const auto& [arguments, onboarding, shown] : cases) {
+  for (const auto& [arguments, onboarding, shown] : cases)
     EXPECT_EQ(AppDelegate::shouldShowAtLaunch(arguments, onboarding), shown);
-  }
   Launcher quiet({"Calyxa", "--launched-at-login"});
   EXPECT_FALSE(quiet.delegate->isTilewellVisible());
   EXPECT_FALSE(quiet.window().isVisible());
@@ -335,9 +315,8 @@ TEST(StartUpTest, LoginLaunchesStayQuietOnceOnboardingIsDone) {
       {{"--hide"}, true},   {{"--show", "--hide"}, false},   {{"--frobnicate"}, false},
       {{"-toggle"}, false},
   };
-  for (const auto& [line, valid] : lines) {
+  for (const auto& [line, valid] : lines)
     EXPECT_EQ(parseLaunchArguments(line).has_value(), valid) << line.size();
-  }
 }
 
 TEST(StatusMenuTest, TitlesShortcutsAndEveryActionsEffect) {
@@ -420,7 +399,6 @@ TEST(StatusMenuTest, TitlesShortcutsAndEveryActionsEffect) {
   EXPECT_TRUE(std::filesystem::exists(store.layoutFile()));
 }
 
-// A scroll event of the platform.
 ScrollEvent scroll(int phase, double dx, bool precise = true, int momentum = 0) {
   return ScrollEvent{phase, momentum, dx, 0.0, precise};
 }
@@ -433,26 +411,25 @@ TEST(ScrollPagingTest, FlicksRestingFingersTimeLimitsWheelBurstsAndMomentum) {
   const double perEvent = 30.0 / ScrollPaging::kPreciseScale;
 
   // A quick flick: 10 ms apart, 30 points an event.
-  paging.processTrackpadScroll(scroll(ScrollEvent::kPhaseBegan, 0));
-  for (int i = 0; i < 5; ++i) {
-    time.advance(0.01);
-    paging.processTrackpadScroll(scroll(ScrollEvent::kPhaseChanged, -perEvent));
-  }
+  const auto flick = [&] {
+    paging.processTrackpadScroll(scroll(ScrollEvent::kPhaseBegan, 0));
+    for (int i = 0; i < 5; ++i) {
+      time.advance(0.01);
+      paging.processTrackpadScroll(scroll(ScrollEvent::kPhaseChanged, -perEvent));
+    }
+  };
+  flick();
   paging.processTrackpadScroll(scroll(ScrollEvent::kPhaseEnded, 0));
   EXPECT_NEAR(*paging.lastReleaseVelocity(), -3000.0, 15.0);
   launcher.settle();
   EXPECT_EQ(launcher.store.pager.currentPage.get(), 1);
 
   // The same, resting 0.1 s before lifting: a fifth.
-  paging.processTrackpadScroll(scroll(ScrollEvent::kPhaseBegan, 0));
-  for (int i = 0; i < 5; ++i) {
-    time.advance(0.01);
-    paging.processTrackpadScroll(scroll(ScrollEvent::kPhaseChanged, -perEvent));
-  }
-  const double flick = paging.currentVelocityX();
+  flick();
+  const double quick = paging.currentVelocityX();
   time.advance(0.1);
   paging.processTrackpadScroll(scroll(ScrollEvent::kPhaseEnded, 0));
-  EXPECT_DOUBLE_EQ(*paging.lastReleaseVelocity(), flick * 0.2);
+  EXPECT_DOUBLE_EQ(*paging.lastReleaseVelocity(), quick * 0.2);
   EXPECT_EQ(paging.currentVelocityX(), 0.0);
 
   // Two events in one instant use 3 ms; a long pause 80 ms. The first starts a drag by itself.
@@ -537,9 +514,8 @@ TEST(ScreensTest, ChoosingTheScreenAndTheTopInset) {
       {QPoint(-50, -50), QPoint(9000, 0), 1, 1},  // then the primary
       {std::nullopt, std::nullopt, 7, 0},         // then the first
   };
-  for (const auto& [pointer, window, primary, expected] : cases) {
+  for (const auto& [pointer, window, primary, expected] : cases)
     EXPECT_EQ(AppDelegate::chooseScreen(screens, pointer, window, primary), expected);
-  }
   EXPECT_EQ(AppDelegate::chooseScreen({}, QPoint(0, 0), std::nullopt, 0), -1);
 
   // A screen that goes away while the overlay is shown: it covers a screen that is there.
@@ -555,19 +531,16 @@ TEST(ScreensTest, ChoosingTheScreenAndTheTopInset) {
 
 TEST(SingleInstanceTest, OnlyAProcessIdOfAnotherInstanceCounts) {
   const QString own = QStringLiteral("4242");
-  const std::pair<QList<QVariant>, bool> signals[] = {
-      {{QStringLiteral("4243")}, true},
-      {{own}, false},
-      {{}, false},
-      {{4243}, false},
-      {{QStringLiteral("abc")}, false},
-      {{QStringLiteral("-5")}, false},
-      {{QStringLiteral("0")}, false},
-      {{QStringLiteral("12 ")}, false},
-  };
-  for (const auto& [arguments, replaces] : signals) {
+  const std::pair<QList<QVariant>, bool> signals[] = {{{QStringLiteral("4243")}, true},
+                                                      {{own}, false},
+                                                      {{}, false},
+                                                      {{4243}, false},
+                                                      {{QStringLiteral("abc")}, false},
+                                                      {{QStringLiteral("-5")}, false},
+                                                      {{QStringLiteral("0")}, false},
+                                                      {{QStringLiteral("12 ")}, false}};
+  for (const auto& [arguments, replaces] : signals)
     EXPECT_EQ(ReplaceInstanceListener::announcesOtherInstance(arguments, own), replaces);
-  }
 }
 
 }  // namespace
