@@ -100,9 +100,10 @@ TEST(FolderDetailModalTest, RenamesOnEveryKeystrokeAndKeepsTheNameWhenTheDimming
 }
 
 TEST(FolderDetailModalTest, BadNamesStayInTheirRowAndNothingOverlaps) {
-  const std::string longName(10000, 'W');
-  for (const std::string& name :
-       {longName, std::string("مجلد الأدوات الخاصة بي"), std::string("第一行")}) {
+  const std::pair<std::string, std::string> names[] = {{std::string(10000, 'W'), "long_name"},
+                                                       {"مجلد الأدوات الخاصة بي", "rtl_name"},
+                                                       {"第一行", "pasted_lines"}};
+  for (const auto& [name, snapshot] : names) {
     ModalHarness h(gridWithFolder(2, 3, name));
     FolderDetailModalView modal(*h, {}, {}, &h.host, h.driver);
     open(h);
@@ -123,9 +124,7 @@ TEST(FolderDetailModalTest, BadNamesStayInTheirRowAndNothingOverlaps) {
     }
     EXPECT_EQ(modal.nameField().geometry(), before) << "the field never grows";
     expectTidy(modal.panel());
-    h.snapshot(name == longName ? "folder_detail_modal_long_name"
-                                : (name == "第一行" ? "folder_detail_modal_pasted_lines"
-                                                    : "folder_detail_modal_rtl_name"));
+    h.snapshot("folder_detail_modal_" + snapshot);
   }
 }
 
@@ -265,8 +264,7 @@ TEST(OnboardingModalTest, PermissionsFollowTheStoreAndOnlyTheButtonEndsIt) {
 
 TEST(QuickSettingsModalTest, SwitchesShowTheStoreAndEveryCloseUsesTheSpring) {
   ModalHarness h(testing::slots(numberedApps(3)));
-  QuickSettingsModalView modal(
-      *h, &h.host, [] {}, h.driver);
+  QuickSettingsModalView modal(*h, &h.host, {}, h.driver);
   withAnimation(Animation::spring(0.26, 1.0), [&] { h->showSettings = true; });
   // Half-way the panel is still growing from 0.95 and fading in.
   h.platform.scheduler->advance(0.05);
@@ -295,13 +293,11 @@ TEST(QuickSettingsModalTest, SwitchesShowTheStoreAndEveryCloseUsesTheSpring) {
   EXPECT_TRUE(modal.editSwitch().isOn());
 
   // Every way of closing springs with 0.24 / 1.0.
-  for (const auto& close : std::vector<std::function<void()>>{[&] { click(modal.closeButton()); },
-                                                              [&] { click(modal.doneButton()); },
-                                                              [&] {
-                                                                click(modal, {10, 10});
-                                                              }}) {
+  for (const auto& [target, at] : {std::pair<QWidget*, QPointF>{&modal.closeButton(), {-1, -1}},
+                                   {&modal.doneButton(), {-1, -1}},
+                                   {&modal, {10, 10}}}) {
     h->showSettings = true;
-    close();
+    click(*target, at);
     EXPECT_FALSE(h->showSettings);
   }
   for (const Transaction& t : changes.of("showSettings"))
@@ -314,8 +310,7 @@ TEST(QuickSettingsModalTest, SwitchesShowTheStoreAndEveryCloseUsesTheSpring) {
 TEST(QuickSettingsModalTest, LaunchAtLoginShowsTheStoresValueAlsoWhenTheChangeFails) {
   ModalHarness h;
   auto& loginItems = *h.platform.loginItems;
-  QuickSettingsModalView modal(
-      *h, &h.host, [] {}, h.driver);
+  QuickSettingsModalView modal(*h, &h.host, {}, h.driver);
   h->showSettings = true;
   GlassSwitch& toggle = modal.launchAtLoginRow().toggle();
   EXPECT_FALSE(toggle.isOn());
@@ -338,7 +333,7 @@ TEST(QuickSettingsModalTest, LaunchAtLoginShowsTheStoresValueAlsoWhenTheChangeFa
     h.platform.scheduler->advance(0.05);
     EXPECT_EQ(toggle.isOn(), h->isLaunchAtLoginEnabled.get());
   }
-  for (const bool last : {true, false}) {
+  for (const bool last : {false, true}) {
     if (last) click(toggle);
     const bool registered = loginItems.state == LoginItemStatus::enabled;
     EXPECT_EQ(toggle.isOn(), registered);
@@ -366,8 +361,7 @@ TEST(QuickSettingsModalTest, PermissionsButtonLeavesSettingsClosedAndOnboardingO
 
 TEST(GlassControlsTest, ReachableWithTabOperableWithKeysAndNamedForAssistiveTechnology) {
   ModalHarness h;
-  QuickSettingsModalView modal(
-      *h, &h.host, [] {}, h.driver);
+  QuickSettingsModalView modal(*h, &h.host, {}, h.driver);
   h->showSettings = true;
   h.settle();
   modal.closeButton().setFocus(Qt::TabFocusReason);
