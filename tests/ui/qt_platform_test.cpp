@@ -216,12 +216,6 @@ TEST(QtWorkspaceTest, DecodesIconsWhenFirstDrawnAndGivesTheGenericIconForBadFile
   }
 }
 
-}  // namespace
-}  // namespace calyxa
-
-namespace calyxa {
-namespace {
-
 // Four quarters: red, green, half-clear blue and clear (`turned`: the other way round).
 QImage quarters(int edge, bool turned = false) {
   const QColor colours[] = {QColor(220, 40, 40), QColor(40, 200, 60), QColor(40, 80, 220, 128),
