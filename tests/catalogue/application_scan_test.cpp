@@ -47,7 +47,9 @@ class ScanTest : public ::testing::Test {
   void saveLayout(const std::string& bytes) const {
     platform.home->write("CalyxaData/tilewell_layout.json", bytes);
   }
+  // The layout file once the pending save is due.
   std::string savedBytes() const {
+    platform.scheduler->advance(0.35);
     return readFileBytes(platform.home->path() / "CalyxaData/tilewell_layout.json", 1 << 20).bytes;
   }
 
@@ -125,7 +127,6 @@ TEST_F(ScanTest, CataloguesEveryFolderOneLevelDeepAndCompletesWhateverItFinds) {
   EXPECT_FALSE(store->statusToast.get()) << "the start-up scan shows no toast";
   EXPECT_EQ(TilewellStoreInspector::iconCache(*store).size(), 17u) << "one icon per path";
   // Whatever was found goes through the layout file unchanged.
-  store.platform.scheduler->advance(0.35);
   EXPECT_EQ(savedBytes(), encodeLayoutDocument(snapshotLayout(store->items)));
 
   if (::geteuid() != 0) {  // real permission bits, which root reads through
@@ -195,7 +196,6 @@ TEST_F(ScanTest, TheSavedArrangementIsRestoredOverTheFreshCatalogue) {
       R"({"type":"app","id":"/Applications/Gamma.app","name":"twice"}])");
 
   auto& store = start();
-  store.platform.scheduler->advance(0.35);
   EXPECT_EQ(
       savedBytes(),
       R"([{"type":"folder","id":"F-DEV","name":"开发","subAppIDs":["\/Applications\/Gamma.app","\/Applications\/Alpha.app"]},)"
@@ -207,7 +207,6 @@ TEST_F(ScanTest, TheSavedArrangementIsRestoredOverTheFreshCatalogue) {
   // A legacy file restores its order and is rewritten in the current format.
   saveLayout(R"(["/Applications/Gamma.app","/Applications/Gone.app","/Applications/Alpha.app"])");
   store->scanApplications(std::nullopt, false);
-  store.platform.scheduler->advance(0.35);
   EXPECT_TRUE(savedBytes().starts_with(
       R"([{"type":"app","id":"\/Applications\/Gamma.app","name":"Gamma"},)"
       R"({"type":"app","id":"\/Applications\/Alpha.app","name":"Alpha"},)"));
@@ -239,7 +238,6 @@ TEST_F(ScanTest, AMissingBrokenOrHostileLayoutFileGivesTheDefaultOrderAndIsRepla
     saveLayout(bytes);
     auto& store = start();
     EXPECT_EQ(slotNames(store->items), (Lines{"a", "B", "C", "A"}));
-    store.platform.scheduler->advance(0.35);
     EXPECT_EQ(savedBytes(), encodeLayoutDocument(snapshotLayout(store->items)));
   }
 }
