@@ -158,11 +158,10 @@ TEST(LayoutFileTest, ADamagedFileIsKeptAsideAndStaleTemporaryFilesAreRemoved) {
   // disturbed, and files of other names stay.
   const auto cleaned = store([&](const TempDir& home) {
     const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
-    for (const char* name : {".tilewell_layout.json.a1B2c3", ".tilewell_layout.json.XXXXXX"})
+    for (const char* name : {".tilewell_layout.json.a1B2c3", ".tilewell_layout.json.XXXXXX",
+                             ".tilewell_layout.json.keep", ".other.json.a1B2c3"})
       std::filesystem::last_write_time(home.write(std::string("CalyxaData/") + name, "["), old);
     home.write("CalyxaData/.tilewell_layout.json.Fresh1", "[");
-    std::filesystem::last_write_time(home.write("CalyxaData/.tilewell_layout.json.keep", "["), old);
-    std::filesystem::last_write_time(home.write("CalyxaData/.other.json.a1B2c3", "["), old);
   });
   std::set<std::string> left;
   for (const auto& entry : std::filesystem::directory_iterator(*cleaned / "CalyxaData"))
