@@ -81,14 +81,15 @@ int run(const std::vector<std::string>& arguments, const std::vector<std::string
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+constexpr const char* kEntry = "config/autostart/com.vantorel.tilewell.desktop";
+
 class XdgAutostartTest : public ::testing::Test {
  protected:
   XdgAutostartTest() : items(dir / "config/autostart", process) {}
 
-  std::filesystem::path entry() const {
-    return dir / "config/autostart/com.vantorel.tilewell.desktop";
-  }
+  std::filesystem::path entry() const { return dir / kEntry; }
   std::string entryBytes() const { return readFileBytes(entry(), 1 << 20).bytes; }
+  void writeEntry(std::string_view bytes) const { dir.write(kEntry, bytes); }
 
   TempDir dir;
   std::shared_ptr<FakeProcessInfo> process = std::make_shared<FakeProcessInfo>();
@@ -147,18 +148,17 @@ TEST_F(XdgAutostartTest, RegisteringAndUnregisteringFollowTheEntry) {
   // A desktop's own ways of switching an entry off.
   for (const std::string lines : {"Hidden = true", "X-GNOME-Autostart-enabled=false"}) {
     SCOPED_TRACE(lines);
-    dir.write("config/autostart/com.vantorel.tilewell.desktop",
-              "# mine\n[Desktop Entry]\r\nType=Application\r\n" + lines + "\r\nExec=x\n");
+    writeEntry("# mine\n[Desktop Entry]\r\nType=Application\r\n" + lines + "\r\nExec=x\n");
     EXPECT_EQ(items.status(), LoginItemStatus::notRegistered);
   }
   // The same keys elsewhere, or saying the opposite, switch nothing off.
-  dir.write("config/autostart/com.vantorel.tilewell.desktop",
-            "[Desktop Entry]\nHidden=false\nX-GNOME-Autostart-enabled=true\n"
-            "[Desktop Action x]\nHidden=true\n");
+  writeEntry(
+      "[Desktop Entry]\nHidden=false\nX-GNOME-Autostart-enabled=true\n"
+      "[Desktop Action x]\nHidden=true\n");
   EXPECT_EQ(items.status(), LoginItemStatus::enabled);
 
   // Registering again replaces a switched-off entry.
-  dir.write("config/autostart/com.vantorel.tilewell.desktop", "[Desktop Entry]\nHidden=true\n");
+  writeEntry("[Desktop Entry]\nHidden=true\n");
   ASSERT_TRUE(items.registerMainApp());
   EXPECT_EQ(items.status(), LoginItemStatus::enabled);
 
@@ -178,7 +178,7 @@ TEST_F(XdgAutostartTest, AnEntryItCannotReadCountsAsPresentAndIsLeftAlone) {
   };
   for (const auto& [name, bytes] : entries) {
     SCOPED_TRACE(name);
-    dir.write("config/autostart/com.vantorel.tilewell.desktop", bytes);
+    writeEntry(bytes);
     EXPECT_EQ(items.status(), LoginItemStatus::enabled);
     EXPECT_EQ(entryBytes(), bytes);
   }
@@ -189,12 +189,11 @@ TEST_F(XdgAutostartTest, AnEntryItCannotReadCountsAsPresentAndIsLeftAlone) {
 }
 
 TEST_F(XdgAutostartTest, AnEntryThatCannotBeWrittenIsARegistrationError) {
-  process->executable = std::nullopt;
-  EXPECT_FALSE(items.registerMainApp());
-  process->executable = "/opt/not utf-8 \xff/Calyxa";
-  EXPECT_FALSE(items.registerMainApp());
-  process->executable = "/opt/bell\x07/Calyxa";
-  EXPECT_FALSE(items.registerMainApp());
+  for (const auto& path : std::vector<std::optional<std::string>>{
+           std::nullopt, "/opt/not utf-8 \xff/Calyxa", "/opt/bell\x07/Calyxa"}) {
+    process->executable = path;
+    EXPECT_FALSE(items.registerMainApp()) << path.value_or("no path");
+  }
   EXPECT_FALSE(std::filesystem::exists(dir / "config/autostart"));
 
   process->executable = "/opt/Calyxa/Calyxa";
