@@ -12,8 +12,7 @@ namespace {
 using namespace testing;
 using Lines = std::vector<std::string>;
 
-// Every field of a record: the English name where it differs from the name, "=" for an
-// identifier that fell back to the path, and the path where it differs from the id.
+// Every field: "(English name)" if it differs, "=" for the path as identifier, "@ path" if not id.
 std::string describe(const AppItem& app) {
   return app.id + " | " + app.name +
          (app.englishName == app.name ? "" : " (" + app.englishName + ")") + " | " +
@@ -86,8 +85,7 @@ TEST_F(ScanTest, CataloguesEveryFolderOneLevelDeepAndCompletesWhateverItFinds) {
   root.write("Applications/Garbled.app/Contents/Resources/zh-Hans.lproj/InfoPlist.strings",
              "\"CFBundleDisplayName\" = \"\xC3\";");
   bundle("/Applications/.app", {.bundleName = "Nameless"});
-  // Left out: two levels down, hidden, not ".app", the program itself, a path that is not UTF-8
-  // (it could not be saved and read back as itself), a folder that cannot be listed.
+  // Left out: too deep, hidden, not ".app", itself, not UTF-8 (unsavable), an unlistable folder.
   for (const char* path : {"/Applications/Games/Classic/Old.app", "/Applications/.Hidden/S.app",
                            "/Applications/Shouty.APP", "/Applications/Calyxa.app",
                            "/Applications/Games/Calyxa.app", "/Applications/Caf\xE9.app",
@@ -213,7 +211,6 @@ TEST_F(ScanTest, TheSavedArrangementIsRestoredOverTheFreshCatalogue) {
 }
 
 // None of these holds a usable record; a reader that took any part of one would put C first.
-// Documents cut short and fields of a wrong kind are the random layout test's.
 TEST_F(ScanTest, AMissingBrokenOrHostileLayoutFileGivesTheDefaultOrderAndIsReplaced) {
   for (const char* path : {"/Applications/C.app", "/Applications/a.app", "/Applications/B.app",
                            "/System/Applications/A.app"})
