@@ -260,8 +260,7 @@ TEST_F(LaunchAtLoginTest, OnlyTheLauncherIsEverWrittenAndOnlyWhereSomethingStart
   (*store)->refreshLaunchAtLoginState();
   EXPECT_EQ(agentBytes(), agentBefore);
 
-  // Where the system starts no launch agent (Linux), a refused registration is a failure, and
-  // an agent left over from an earlier fallback counts for nothing.
+  // Where agents never start (Linux), a refused registration fails and a stale agent is no help.
   platform.processInfo->executable = "/opt/Calyxa Build/Calyxa";
   platform.loginItems->agentsStart = false;
   platform.loginItems->refusesRegistration = true;
