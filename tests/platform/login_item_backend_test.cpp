@@ -19,8 +19,7 @@ namespace {
 using testing::FakeProcessInfo;
 using testing::TempDir;
 
-// A launcher's reading of an Exec value: string escapes, then quoting, then percent escapes,
-// written from the format's rules rather than from the writer.
+// A launcher's reading of an Exec value, from the format's rules rather than from the writer.
 std::vector<std::string> execArguments(std::string_view stored) {
   static const std::map<char, char> escapes{
       {'s', ' '}, {'n', '\n'}, {'t', '\t'}, {'r', '\r'}, {'\\', '\\'}};
@@ -97,9 +96,7 @@ class XdgAutostartTest : public ::testing::Test {
 };
 
 TEST_F(XdgAutostartTest, TheEntryStartsAProgramWhosePathNeedsEveryKindOfQuoting) {
-  // Real programs at paths with blanks, quotes, a backquote, a dollar, a backslash, a tab, a
-  // line break and Chinese, the second also with percent signs; each writes down the arguments
-  // it was given.
+  // Real programs under paths needing every kind of quoting write down the arguments they get.
   const std::string awkward = "Apps \"Q\" 'S' `id` $HOME 启动器 back\\slash\ttab\nline";
   for (const std::string& folderName : {awkward, awkward + " 100%d %%"}) {
     SCOPED_TRACE(folderName);
