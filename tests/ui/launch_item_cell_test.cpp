@@ -154,8 +154,7 @@ TEST(CellClickTest, ClicksLaunchOrOpenButDoNothingWhileEditing) {
   EXPECT_EQ(grid.dismissals, 2);
 }
 
-// A drag as the window system delivers it: entering a cell (and leaving the one before), moving
-// over it and dropping on it, at points in the cell's own coordinates.
+// A drag as the window system delivers it, at points in the cell's own coordinates.
 struct DropSender {
   QMimeData mime;
   LaunchItemCell* current = nullptr;
@@ -247,8 +246,7 @@ TEST(CellDropTest, ADragThatEndsElsewhereLeavesTheArrangementWhole) {
   GridFixture grid(manyApps(10));
   LaunchItemCell& cell = *grid.cell("app2");
   const auto before = ids(grid.store->items);
-  // Where the drag runs a loop of its own, Escape ends it there; elsewhere it ends at once,
-  // dropped on nothing.
+  // Escape ends a drag that runs its own loop; elsewhere it ends at once, dropped on nothing.
   QTimer::singleShot(0, &cell, [&] {
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QApplication::sendEvent(&cell, &escape);
