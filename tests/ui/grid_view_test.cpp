@@ -126,7 +126,6 @@ TEST(GridPagesTest, StripOffsetIsTheDragOffsetLessThePagesBefore) {
   EXPECT_EQ(content->x(), -2400);
   // A finger drag moves the strip at once, without animation.
   pager.updateInteractiveDrag(-30);
-  EXPECT_EQ(strip.targetOffset(), -2430);
   EXPECT_EQ(content->x(), -2430);
   // Too short a pull springs back, animated.
   pager.finishInteractiveDrag(0, 1200);
@@ -272,7 +271,6 @@ TEST(GridEdgeZoneTest, ZonesShowWhileDraggingAndMoveTheItemToTheNeighbouringPage
   EXPECT_EQ(grid.store.pager.currentPage, 1);
   EXPECT_FALSE(grid.store->draggingItem->has_value());
   EXPECT_FALSE(right.isVisible());
-  EXPECT_EQ(grid.store->statusToast.get(), "已将「app3」移至第 2 页");
   // The toast rises from the bottom edge and fades in.
   StatusToastView& toast = *grid.view->toast();
   EXPECT_EQ(toast.text(), QStringLiteral("已将「app3」移至第 2 页"));
