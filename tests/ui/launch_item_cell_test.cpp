@@ -32,14 +32,10 @@ std::string entries(const QMenu& menu) {
   return result;
 }
 
+// Triggers the entry of that text, in the menu or a submenu.
 void trigger(QMenu& menu, const std::string& text) {
-  for (QAction* action : menu.actions()) {
-    if (QMenu* sub = action->menu()) {
-      for (QAction* inner : sub->actions())
-        if (inner->text().toStdString() == text) return inner->trigger();
-    }
+  for (QAction* action : menu.findChildren<QAction*>())
     if (action->text().toStdString() == text) return action->trigger();
-  }
   ADD_FAILURE() << "no entry " << text;
 }
 
