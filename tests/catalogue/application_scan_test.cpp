@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include "catalogue/layout_file.h"
+#include "editing/arrangement_checks.h"
 #include "platform/posix/file_io.h"
 #include "support/app_bundle_tree.h"
 #include "support/test_platform.h"
@@ -25,13 +26,6 @@ Lines describeCatalogue(const TilewellStore& store) {
   for (const auto& [id, app] : store.allAppsMap.get())
     lines.push_back(describe(app));
   return lines;
-}
-
-Lines slotNames(const std::vector<LaunchItem>& items) {
-  Lines names;
-  for (const auto& item : items)
-    names.push_back(item.name());
-  return names;
 }
 
 // A system root of its own, and a store on a test platform over it.
@@ -215,7 +209,7 @@ TEST_F(ScanTest, AMissingBrokenOrHostileLayoutFileGivesTheDefaultOrderAndIsRepla
   for (const char* path : {"/Applications/C.app", "/Applications/a.app", "/Applications/B.app",
                            "/System/Applications/A.app"})
     bundle(path);
-  EXPECT_EQ(slotNames(start()->items), (Lines{"a", "B", "C", "A"})) << "no file at all";
+  EXPECT_EQ(look(start()), "a B C A") << "no file at all";
   const std::string c = R"({"type":"app","id":"/Applications/C.app")";
   const Lines broken = {"",
                         "[]",
@@ -234,7 +228,7 @@ TEST_F(ScanTest, AMissingBrokenOrHostileLayoutFileGivesTheDefaultOrderAndIsRepla
     SCOPED_TRACE(bytes.substr(0, 60));
     saveLayout(bytes);
     auto& store = start();
-    EXPECT_EQ(slotNames(store->items), (Lines{"a", "B", "C", "A"}));
+    EXPECT_EQ(look(store), "a B C A");
     EXPECT_EQ(savedBytes(), encodeLayoutDocument(snapshotLayout(store->items)));
   }
 }
