@@ -93,7 +93,7 @@ TEST(CellMenuTest, EntriesFollowTheKindTheFoldersAndThePages) {
   TransactionRecorder changes(grid.store->changes);
   trigger(menu, "编辑位置 (抖动排序模式)");
   EXPECT_TRUE(grid.store->isEditingPositions.get());
-  EXPECT_TRUE(isSpring(changes.of("isEditingPositions").front(), 0.26, 1.0));
+  EXPECT_TRUE(isSpring(changes.of("isEditingPositions").at(0), 0.26, 1.0));
   trigger(menu, "移入「F2」");
   EXPECT_EQ(look(grid.store).substr(0, 30), "[F1: x y] *[F2: z w a] app0 ap");
   // The move controls' menu lists every page, also when there is one.
@@ -131,7 +131,7 @@ TEST(CellClickTest, ClicksLaunchOrOpenButDoNothingWhileEditing) {
   click(folder, folder.iconFrame().center());
   ASSERT_TRUE(grid.store->activeFolder->has_value());
   EXPECT_EQ(grid.store->activeFolder->value().name, "F");
-  EXPECT_TRUE(isSpring(changes.of("activeFolder").front(), 0.28, 0.95));
+  EXPECT_TRUE(isSpring(changes.of("activeFolder").at(0), 0.28, 0.95));
   grid.store->activeFolder = std::nullopt;
 
   click(app, icon);
