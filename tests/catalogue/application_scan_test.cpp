@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include "catalogue/layout_file.h"
+#include "editing/arrangement_checks.h"
 #include "platform/posix/file_io.h"
 #include "support/app_bundle_tree.h"
 #include "support/test_platform.h"
@@ -12,8 +13,7 @@ namespace {
 using namespace testing;
 using Lines = std::vector<std::string>;
 
-// Every field of a record: the English name where it differs from the name, "=" for an
-// identifier that fell back to the path, and the path where it differs from the id.
+// Every field: "(English name)" if it differs, "=" for the path as identifier, "@ path" if not id.
 std::string describe(const AppItem& app) {
   return app.id + " | " + app.name +
          (app.englishName == app.name ? "" : " (" + app.englishName + ")") + " | " +
@@ -28,13 +28,6 @@ Lines describeCatalogue(const TilewellStore& store) {
   return lines;
 }
 
-Lines slotNames(const std::vector<LaunchItem>& items) {
-  Lines names;
-  for (const auto& item : items)
-    names.push_back(item.name());
-  return names;
-}
-
 // A system root of its own, and a store on a test platform over it.
 class ScanTest : public ::testing::Test {
  protected:
@@ -47,7 +40,9 @@ class ScanTest : public ::testing::Test {
   void saveLayout(const std::string& bytes) const {
     platform.home->write("CalyxaData/tilewell_layout.json", bytes);
   }
+  // The layout file once the pending save is due.
   std::string savedBytes() const {
+    platform.scheduler->advance(0.35);
     return readFileBytes(platform.home->path() / "CalyxaData/tilewell_layout.json", 1 << 20).bytes;
   }
 
@@ -84,8 +79,7 @@ TEST_F(ScanTest, CataloguesEveryFolderOneLevelDeepAndCompletesWhateverItFinds) {
   root.write("Applications/Garbled.app/Contents/Resources/zh-Hans.lproj/InfoPlist.strings",
              "\"CFBundleDisplayName\" = \"\xC3\";");
   bundle("/Applications/.app", {.bundleName = "Nameless"});
-  // Left out: two levels down, hidden, not ".app", the program itself, a path that is not UTF-8
-  // (it could not be saved and read back as itself), a folder that cannot be listed.
+  // Left out: too deep, hidden, not ".app", itself, not UTF-8 (unsavable), an unlistable folder.
   for (const char* path : {"/Applications/Games/Classic/Old.app", "/Applications/.Hidden/S.app",
                            "/Applications/Shouty.APP", "/Applications/Calyxa.app",
                            "/Applications/Games/Calyxa.app", "/Applications/Caf\xE9.app",
@@ -125,7 +119,6 @@ TEST_F(ScanTest, CataloguesEveryFolderOneLevelDeepAndCompletesWhateverItFinds) {
   EXPECT_FALSE(store->statusToast.get()) << "the start-up scan shows no toast";
   EXPECT_EQ(TilewellStoreInspector::iconCache(*store).size(), 17u) << "one icon per path";
   // Whatever was found goes through the layout file unchanged.
-  store.platform.scheduler->advance(0.35);
   EXPECT_EQ(savedBytes(), encodeLayoutDocument(snapshotLayout(store->items)));
 
   if (::geteuid() != 0) {  // real permission bits, which root reads through
@@ -195,7 +188,6 @@ TEST_F(ScanTest, TheSavedArrangementIsRestoredOverTheFreshCatalogue) {
       R"({"type":"app","id":"/Applications/Gamma.app","name":"twice"}])");
 
   auto& store = start();
-  store.platform.scheduler->advance(0.35);
   EXPECT_EQ(
       savedBytes(),
       R"([{"type":"folder","id":"F-DEV","name":"开发","subAppIDs":["\/Applications\/Gamma.app","\/Applications\/Alpha.app"]},)"
@@ -207,19 +199,17 @@ TEST_F(ScanTest, TheSavedArrangementIsRestoredOverTheFreshCatalogue) {
   // A legacy file restores its order and is rewritten in the current format.
   saveLayout(R"(["/Applications/Gamma.app","/Applications/Gone.app","/Applications/Alpha.app"])");
   store->scanApplications(std::nullopt, false);
-  store.platform.scheduler->advance(0.35);
   EXPECT_TRUE(savedBytes().starts_with(
       R"([{"type":"app","id":"\/Applications\/Gamma.app","name":"Gamma"},)"
       R"({"type":"app","id":"\/Applications\/Alpha.app","name":"Alpha"},)"));
 }
 
 // None of these holds a usable record; a reader that took any part of one would put C first.
-// Documents cut short and fields of a wrong kind are the random layout test's.
 TEST_F(ScanTest, AMissingBrokenOrHostileLayoutFileGivesTheDefaultOrderAndIsReplaced) {
   for (const char* path : {"/Applications/C.app", "/Applications/a.app", "/Applications/B.app",
                            "/System/Applications/A.app"})
     bundle(path);
-  EXPECT_EQ(slotNames(start()->items), (Lines{"a", "B", "C", "A"})) << "no file at all";
+  EXPECT_EQ(look(start()), "a B C A") << "no file at all";
   const std::string c = R"({"type":"app","id":"/Applications/C.app")";
   const Lines broken = {"",
                         "[]",
@@ -238,8 +228,7 @@ TEST_F(ScanTest, AMissingBrokenOrHostileLayoutFileGivesTheDefaultOrderAndIsRepla
     SCOPED_TRACE(bytes.substr(0, 60));
     saveLayout(bytes);
     auto& store = start();
-    EXPECT_EQ(slotNames(store->items), (Lines{"a", "B", "C", "A"}));
-    store.platform.scheduler->advance(0.35);
+    EXPECT_EQ(look(store), "a B C A");
     EXPECT_EQ(savedBytes(), encodeLayoutDocument(snapshotLayout(store->items)));
   }
 }

@@ -10,12 +10,14 @@ namespace {
 using testing::TempDir;
 using testing::TestPlatform;
 using testing::TestStore;
+using Toasts = std::vector<std::string>;
 
 constexpr const char* kEnabled = "已开启开机自启动，下次登录将自动静默驻留";
 constexpr const char* kNeedsApproval = "已开启开机自启动，请在系统设置「登录项」中允许后台运行";
 constexpr const char* kEnableFailed = "开机自启动开启失败，请确认应用位置与权限";
 constexpr const char* kDisabled = "已关闭开机自启动";
 constexpr const char* kDisableFailed = "开机自启动关闭失败，请确认登录项与文件权限";
+constexpr const char* kAgent = "Library/LaunchAgents/com.vantorel.tilewell.plist";
 
 // A store whose user database points at a real home of the test's own.
 class LaunchAtLoginTest : public ::testing::Test {
@@ -25,26 +27,23 @@ class LaunchAtLoginTest : public ::testing::Test {
     platform.processInfo->executable = "/opt/Calyxa Build/Calyxa";
   }
 
-  TestStore& start() {
-    store = std::make_unique<TestStore>(platform);
-    return *store;
-  }
-  std::filesystem::path agent() const {
-    return realHome / "Library/LaunchAgents/com.vantorel.tilewell.plist";
-  }
+  TestStore& start() { return *(store = std::make_unique<TestStore>(platform)); }
+  std::filesystem::path agent() const { return realHome / kAgent; }
   bool agentExists() const { return std::filesystem::exists(agent()); }
   std::string agentBytes() const { return readFileBytes(agent(), 1 << 20).bytes; }
-  void writeAgent(std::string_view bytes) const {
-    realHome.write("Library/LaunchAgents/com.vantorel.tilewell.plist", bytes);
-  }
-  std::vector<std::string> toastsOf(const std::function<void()>& action) {
-    std::vector<std::string> toasts;
+  void writeAgent(std::string_view bytes) const { realHome.write(kAgent, bytes); }
+  Toasts toastsOf(const std::function<void()>& action) {
+    Toasts toasts;
     const auto observation = (*store)->statusToast.observe(
         [&](const std::optional<std::string>& toast, const Transaction&) {
           if (toast) toasts.push_back(*toast);
         });
     action();
     return toasts;
+  }
+  // The toasts of switching on or off, with the toast asked for.
+  Toasts switched(bool on) {
+    return toastsOf([&] { (*store)->setLaunchAtLogin(on, /*showToast=*/true); });
   }
 
   TempDir realHome;
@@ -110,10 +109,9 @@ TEST_F(LaunchAtLoginTest, SwitchingOnTakesEachRouteTheServiceLeavesOpen) {
     start();
     platform.loginItems->calls.clear();
 
-    const auto toasts = toastsOf([&] { (*store)->setLaunchAtLogin(true, /*showToast=*/true); });
+    EXPECT_EQ(switched(true), Toasts{c.toast});
     EXPECT_EQ(joined(platform.loginItems->calls), c.calls);
     EXPECT_EQ((*store)->isLaunchAtLoginEnabled.get(), c.enabled);
-    EXPECT_EQ(toasts, std::vector<std::string>{c.toast});
     EXPECT_EQ(agentExists(), c.agentAfter);
     if (c.agentAfter) {
       EXPECT_EQ(readPlistFile(agent()), expectedAgent("/opt/Calyxa Build/Calyxa"));
@@ -135,33 +133,28 @@ TEST_F(LaunchAtLoginTest, SwitchingOffRemovesBothAndSaysSoOnlyWhenItWorked) {
   EXPECT_TRUE((*store)->isLaunchAtLoginEnabled);
 
   platform.loginItems->calls.clear();
-  auto toasts = toastsOf([&] { (*store)->toggleLaunchAtLogin(); });
-  EXPECT_EQ(toasts, std::vector<std::string>{kDisabled});
-  EXPECT_EQ(platform.loginItems->calls, (std::vector<std::string>{"unregister", "status"}));
+  EXPECT_EQ(toastsOf([&] { (*store)->toggleLaunchAtLogin(); }), Toasts{kDisabled});
+  EXPECT_EQ(platform.loginItems->calls, (Toasts{"unregister", "status"}));
   EXPECT_FALSE((*store)->isLaunchAtLoginEnabled);
   EXPECT_FALSE(agentExists());
 
   // Twice in a row: the service has nothing to remove, which is no error to the user.
-  toasts = toastsOf([&] { (*store)->setLaunchAtLogin(false, true); });
-  EXPECT_EQ(toasts, std::vector<std::string>{kDisabled});
+  EXPECT_EQ(switched(false), Toasts{kDisabled});
 
   // The toggle follows the flag: now it switches on.
-  toasts = toastsOf([&] { (*store)->toggleLaunchAtLogin(); });
-  EXPECT_EQ(toasts, std::vector<std::string>{kEnabled});
+  EXPECT_EQ(toastsOf([&] { (*store)->toggleLaunchAtLogin(); }), Toasts{kEnabled});
   EXPECT_TRUE((*store)->isLaunchAtLoginEnabled);
 
   // A service that will not let go still starts the program at login: the user is told.
   platform.loginItems->refusesUnregistration = true;
-  toasts = toastsOf([&] { (*store)->setLaunchAtLogin(false, true); });
-  EXPECT_EQ(toasts, std::vector<std::string>{kDisableFailed});
+  EXPECT_EQ(switched(false), Toasts{kDisableFailed});
   EXPECT_TRUE((*store)->isLaunchAtLoginEnabled);
 
   // So does an agent that cannot be removed (a folder with something in it stands for one).
   platform.loginItems->refusesUnregistration = false;
   platform.loginItems->state = LoginItemStatus::notRegistered;
   std::filesystem::create_directories(agent() / "inside");
-  toasts = toastsOf([&] { (*store)->setLaunchAtLogin(false, true); });
-  EXPECT_EQ(toasts, std::vector<std::string>{kDisableFailed});
+  EXPECT_EQ(switched(false), Toasts{kDisableFailed});
   EXPECT_TRUE((*store)->isLaunchAtLoginEnabled);
   EXPECT_TRUE(std::filesystem::is_directory(agent() / "inside"));
 }
@@ -171,7 +164,6 @@ TEST_F(LaunchAtLoginTest, TheAgentFileReadsBackAsExactlyItsFiveEntries) {
   // Characters that XML, property lists or a shell would each treat specially.
   const std::string path = "/Users/李 雷/Apps & <Tools>/\"Calyxa\" $HOME 100%/Calyxa";
   ASSERT_TRUE((*store)->writeLaunchAgentPlist(path));
-  EXPECT_TRUE(std::filesystem::is_directory(realHome / "Library/LaunchAgents"));
 
   const std::string bytes = agentBytes();
   EXPECT_TRUE(bytes.starts_with("<?xml version=\"1.0\"")) << bytes;
@@ -196,8 +188,7 @@ TEST_F(LaunchAtLoginTest, TheAgentFileReadsBackAsExactlyItsFiveEntries) {
   platform.userDatabase->home = std::nullopt;
   start();
   EXPECT_EQ((*store)->resolveRealHomeDirectory(), platform.home->path().string());
-  EXPECT_EQ((*store)->launchAgentPlistURL(),
-            platform.home->path() / "Library/LaunchAgents/com.vantorel.tilewell.plist");
+  EXPECT_EQ((*store)->launchAgentPlistURL(), platform.home->path() / kAgent);
 }
 
 TEST_F(LaunchAtLoginTest, TheExecutableComesFromTheProcessThenItsFirstArgumentThenTheDefault) {
@@ -269,21 +260,18 @@ TEST_F(LaunchAtLoginTest, OnlyTheLauncherIsEverWrittenAndOnlyWhereSomethingStart
   (*store)->refreshLaunchAtLoginState();
   EXPECT_EQ(agentBytes(), agentBefore);
 
-  // Where the system starts no launch agent (Linux), a refused registration is a failure, and
-  // an agent left over from an earlier fallback counts for nothing.
+  // Where agents never start (Linux), a refused registration fails and a stale agent is no help.
   platform.processInfo->executable = "/opt/Calyxa Build/Calyxa";
   platform.loginItems->agentsStart = false;
   platform.loginItems->refusesRegistration = true;
   start();
   EXPECT_FALSE((*store)->isLaunchAtLoginEnabled);
   std::filesystem::remove(agent());
-  EXPECT_EQ(toastsOf([&] { (*store)->setLaunchAtLogin(true, true); }),
-            std::vector<std::string>{kEnableFailed});
+  EXPECT_EQ(switched(true), Toasts{kEnableFailed});
   EXPECT_FALSE((*store)->isLaunchAtLoginEnabled);
   EXPECT_FALSE(agentExists());
   platform.loginItems->refusesRegistration = false;
-  EXPECT_EQ(toastsOf([&] { (*store)->setLaunchAtLogin(true, true); }),
-            std::vector<std::string>{kEnabled});
+  EXPECT_EQ(switched(true), Toasts{kEnabled});
   EXPECT_TRUE((*store)->isLaunchAtLoginEnabled);
 }
 

@@ -17,8 +17,7 @@
 #include "platform/posix/file_io.h"
 #include "support/test_platform.h"
 
-// Bytes allocated by this process while counting; for bounds on what a reader may take. Pairs
-// malloc with free itself.
+// Counts the bytes allocated while `countingBytes`, to bound what a reader may take.
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 std::atomic<bool> countingBytes{false};
 std::atomic<long long> bytesAllocated{0};
@@ -154,15 +153,13 @@ TEST(LayoutFileTest, ADamagedFileIsKeptAsideAndStaleTemporaryFilesAreRemoved) {
     EXPECT_FALSE(std::filesystem::exists(*again / "CalyxaData/tilewell_layout.json.corrupt"));
   }
 
-  // Temporary files of saves cut short are removed once they are old; a save under way is not
-  // disturbed, and files of other names stay.
+  // Old temporaries of cut-short saves go; a save under way and files of other names stay.
   const auto cleaned = store([&](const TempDir& home) {
     const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
-    for (const char* name : {".tilewell_layout.json.a1B2c3", ".tilewell_layout.json.XXXXXX"})
+    for (const char* name : {".tilewell_layout.json.a1B2c3", ".tilewell_layout.json.XXXXXX",
+                             ".tilewell_layout.json.keep", ".other.json.a1B2c3"})
       std::filesystem::last_write_time(home.write(std::string("CalyxaData/") + name, "["), old);
     home.write("CalyxaData/.tilewell_layout.json.Fresh1", "[");
-    std::filesystem::last_write_time(home.write("CalyxaData/.tilewell_layout.json.keep", "["), old);
-    std::filesystem::last_write_time(home.write("CalyxaData/.other.json.a1B2c3", "["), old);
   });
   std::set<std::string> left;
   for (const auto& entry : std::filesystem::directory_iterator(*cleaned / "CalyxaData"))
@@ -172,10 +169,8 @@ TEST(LayoutFileTest, ADamagedFileIsKeptAsideAndStaleTemporaryFilesAreRemoved) {
                                    ".other.json.a1B2c3", "tilewell_layout.json"}));
 }
 
-// Random inconsistent layouts in random valid forms (any key order, "/" escaped or not, null for
-// absent, unknown keys, a key repeated after junk) decode to their records, and not at all when cut
-// short or holding one value of a wrong kind. Restored: each application once, unique slot ids,
-// new folder ids upper-case UUIDs, folders of two or more, in the order the records name them.
+// Random layouts in any valid form decode to their records, and not when cut or of a wrong kind;
+// restored, each application is placed once, in the order the records first name them.
 TEST(LayoutRandomTest, LayoutsDecodeInAnyValidFormAndRestoreEveryApplicationOnce) {
   const unsigned seed = 90210;
   SCOPED_TRACE("seed " + std::to_string(seed));

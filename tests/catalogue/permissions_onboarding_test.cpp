@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "support/app_bundle_tree.h"
 #include "support/test_platform.h"
 #include "support/transaction_recorder.h"
@@ -25,9 +27,10 @@ class PermissionsTest : public ::testing::Test {
     std::filesystem::create_directories(root / "Applications");
   }
 
-  TestStore& start() {
-    store = std::make_unique<TestStore>(platform);
-    return *store;
+  TestStore& start() { return *(store = std::make_unique<TestStore>(platform)); }
+  TilewellStore& refreshed() {
+    (*store)->refreshPermissionStates();
+    return **store;
   }
   // Fills /Applications with `count` entries, bundles or not.
   void applicationsEntries(int count, bool bundles = false) {
@@ -47,8 +50,7 @@ class PermissionsTest : public ::testing::Test {
     return std::make_unique<TransactionRecorder>((*store)->changes);
   }
 
-  TempDir root;
-  TempDir realHome;
+  TempDir root, realHome;
   TestPlatform platform;
   std::unique_ptr<TestStore> store;
 };
@@ -56,19 +58,15 @@ class PermissionsTest : public ::testing::Test {
 TEST_F(PermissionsTest, FolderAccessNeedsMoreThanThreeEntriesOrAStoredBookmark) {
   applicationsEntries(3);
   start();
-  (*store)->refreshPermissionStates();
-  EXPECT_FALSE((*store)->hasGrantedFolderAccess);
-
+  EXPECT_FALSE(refreshed().hasGrantedFolderAccess);
   applicationsEntries(4);
-  (*store)->refreshPermissionStates();
-  EXPECT_TRUE((*store)->hasGrantedFolderAccess);
+  EXPECT_TRUE(refreshed().hasGrantedFolderAccess);
 
   // Turning false rescans nothing and shows nothing.
   applicationsEntries(3);
   const auto changes = record();
   const int listings = platform.fileSystemFaults->listings;
-  (*store)->refreshPermissionStates();
-  EXPECT_FALSE((*store)->hasGrantedFolderAccess);
+  EXPECT_FALSE(refreshed().hasGrantedFolderAccess);
   EXPECT_EQ(platform.fileSystemFaults->listings, listings + 1);
   EXPECT_EQ(changes->of("allAppsMap").size(), 0u);
   EXPECT_FALSE((*store)->statusToast.get());
@@ -76,15 +74,12 @@ TEST_F(PermissionsTest, FolderAccessNeedsMoreThanThreeEntriesOrAStoredBookmark) 
   // Unreadable: only a stored bookmark, of any content and whether it resolves or not, grants.
   platform.fileSystemFaults->unlistable.insert("/Applications");
   applicationsEntries(10);
-  (*store)->refreshPermissionStates();
-  EXPECT_FALSE((*store)->hasGrantedFolderAccess);
+  EXPECT_FALSE(refreshed().hasGrantedFolderAccess);
   platform.defaults->setData("Calyxa.AppsBookmark", {'n', 'o', 't'});
-  (*store)->refreshPermissionStates();
-  EXPECT_TRUE((*store)->hasGrantedFolderAccess);
+  EXPECT_TRUE(refreshed().hasGrantedFolderAccess);
   EXPECT_TRUE(platform.bookmarks->accessed.empty()) << "the refresh does not resolve it";
   platform.defaults->setBool("Calyxa.AppsBookmark", true);  // not data
-  (*store)->refreshPermissionStates();
-  EXPECT_FALSE((*store)->hasGrantedFolderAccess);
+  EXPECT_FALSE(refreshed().hasGrantedFolderAccess);
 }
 
 TEST_F(PermissionsTest, AGrantRescansOnlyACatalogueOfAtMostEightyNineApplications) {
@@ -100,8 +95,7 @@ TEST_F(PermissionsTest, AGrantRescansOnlyACatalogueOfAtMostEightyNineApplication
     (*store)->statusToast = std::nullopt;
 
     const auto changes = record();
-    (*store)->refreshPermissionStates();
-    EXPECT_TRUE((*store)->hasGrantedFolderAccess);
+    EXPECT_TRUE(refreshed().hasGrantedFolderAccess);
     EXPECT_EQ(changes->of("allAppsMap").size(), size == 89 ? 1u : 0u);
     EXPECT_EQ((*store)->totalAppsCount(), size == 89 ? 4 : 90);
     EXPECT_FALSE((*store)->statusToast.get()) << "the rescan is silent";
@@ -128,8 +122,7 @@ TEST_F(PermissionsTest, EitherSystemPermissionOrTheUsersWordGrantsGesturesAndReq
     permissions.listens = c.listens;
     platform.defaults->setBool("Calyxa.GesturePermissionConfirmed", c.confirmed);
     permissions.calls.clear();
-    (*store)->refreshPermissionStates();
-    EXPECT_EQ((*store)->hasGrantedGesturePermission.get(), c.granted);
+    EXPECT_EQ(refreshed().hasGrantedGesturePermission.get(), c.granted);
     // Both system checks are asked every time, also when the first one says yes.
     EXPECT_EQ(permissions.calls,
               (std::vector<std::string>{"isProcessTrusted", "preflightListenEventAccess"}));
@@ -143,8 +136,7 @@ TEST_F(PermissionsTest, EitherSystemPermissionOrTheUsersWordGrantsGesturesAndReq
   // The user's word is kept, and outlives the process.
   permissions.trusted = permissions.listens = false;
   platform.defaults->values.clear();
-  (*store)->refreshPermissionStates();
-  EXPECT_FALSE((*store)->hasGrantedGesturePermission);
+  EXPECT_FALSE(refreshed().hasGrantedGesturePermission);
   (*store)->markGesturePermissionConfirmed();
   EXPECT_TRUE((*store)->hasGrantedGesturePermission);
   EXPECT_TRUE(platform.defaults->boolForKey("Calyxa.GesturePermissionConfirmed"));
@@ -153,19 +145,15 @@ TEST_F(PermissionsTest, EitherSystemPermissionOrTheUsersWordGrantsGesturesAndReq
   // Requesting asks the system, opens the settings, then looks again.
   platform.defaults->values.clear();
   start();
-  platform.permissions->calls.clear();
-  platform.permissions->listens = true;  // the user granted it at the prompt
+  permissions.calls.clear();
+  permissions.listens = true;  // the user granted it at the prompt
   (*store)->requestGesturePermission();
-  EXPECT_EQ(
-      platform.permissions->calls,
-      (std::vector<std::string>{"isProcessTrustedWithPrompt", "requestListenEventAccess", "openURL",
-                                "isProcessTrusted", "preflightListenEventAccess"}));
-  EXPECT_EQ(platform.permissions->opened, std::vector<std::string>{kSettingsAddress});
+  EXPECT_EQ(permissions.calls, (std::vector<std::string>{
+                                   "isProcessTrustedWithPrompt", "requestListenEventAccess",
+                                   "openURL", "isProcessTrusted", "preflightListenEventAccess"}));
   EXPECT_TRUE((*store)->hasGrantedGesturePermission);
-
-  platform.permissions->opened.clear();
-  (*store)->openAccessibilityPreferences();
-  EXPECT_EQ(platform.permissions->opened, std::vector<std::string>{kSettingsAddress});
+  (*store)->openAccessibilityPreferences();  // opens the same pane
+  EXPECT_EQ(permissions.opened, (std::vector<std::string>{kSettingsAddress, kSettingsAddress}));
 }
 
 TEST_F(PermissionsTest, OnePollRunsEveryOneAndAHalfSecondsAndDiesWithTheStore) {
@@ -177,8 +165,7 @@ TEST_F(PermissionsTest, OnePollRunsEveryOneAndAHalfSecondsAndDiesWithTheStore) {
   EXPECT_EQ(scheduler.pendingCount(ManualScheduler::Lane::main), 1);
 
   const auto polls = [&] {
-    return std::count(platform.permissions->calls.begin(), platform.permissions->calls.end(),
-                      "preflightListenEventAccess");
+    return std::ranges::count(platform.permissions->calls, "preflightListenEventAccess");
   };
   platform.permissions->calls.clear();
   platform.permissions->listens = true;
@@ -210,18 +197,17 @@ TEST_F(PermissionsTest, OnboardingShowsUntilCompletedAndReopensForThisRunOnly) {
   start();
   EXPECT_TRUE((*store)->showOnboarding) << "first run";
 
+  const std::vector<Transaction> spring{Transaction{Animation::spring(0.3, 1.0)}};
   auto changes = record();
   (*store)->reopenOnboarding();
-  EXPECT_EQ(changes->of("showOnboarding"),
-            std::vector<Transaction>{Transaction{Animation::spring(0.3, 1.0)}});
+  EXPECT_EQ(changes->of("showOnboarding"), spring);
 
   // Completing rescans with the toast, even straight after a scan.
   (*store)->scanApplications(std::nullopt, false);
   changes = record();
   (*store)->completeOnboarding();
   EXPECT_FALSE((*store)->showOnboarding);
-  EXPECT_EQ(changes->of("showOnboarding"),
-            std::vector<Transaction>{Transaction{Animation::spring(0.3, 1.0)}});
+  EXPECT_EQ(changes->of("showOnboarding"), spring);
   EXPECT_EQ(changes->of("allAppsMap").size(), 1u);
   EXPECT_EQ((*store)->statusToast.get(), "已同步 2 款应用");
   EXPECT_TRUE(platform.defaults->boolForKey("Calyxa.hasCompletedOnboarding"));
@@ -234,7 +220,6 @@ TEST_F(PermissionsTest, OnboardingShowsUntilCompletedAndReopensForThisRunOnly) {
   (*store)->reopenOnboarding();
   EXPECT_TRUE((*store)->showOnboarding);
   EXPECT_FALSE(platform.permissions->calls.empty());
-  EXPECT_TRUE(platform.defaults->boolForKey("Calyxa.hasCompletedOnboarding"));
   EXPECT_FALSE(start()->showOnboarding);
 }
 

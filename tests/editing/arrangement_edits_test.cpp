@@ -16,8 +16,7 @@ using namespace calyxa::testing;
 const auto folderSlot = [](const std::string& id) { return LaunchItem::folder({id, id, {}}); };
 
 TEST(FolderCategoryTest, CategoriesAreTriedInOrderOverBothLowerCasedNames) {
-  // Social comes before media, whichever name hits; "信" counts inside a word; lower-cased, İ is
-  // i and a combining dot, which spells no "studio".
+  // Social before media, whichever name hits; "信" counts inside a word; "STUDİO" is no "studio".
   const char* const cases[][3] = {
       {"Xcode", "Visual Studio Code", "开发工具"},  {"WeChat", "Music Player", "社交沟通"},
       {"Music Player", "WeChat", "社交沟通"},       {"企业微信", "Notes", "社交沟通"},

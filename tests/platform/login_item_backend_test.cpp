@@ -19,8 +19,7 @@ namespace {
 using testing::FakeProcessInfo;
 using testing::TempDir;
 
-// A launcher's reading of an Exec value: string escapes, then quoting, then percent escapes,
-// written from the format's rules rather than from the writer.
+// A launcher's reading of an Exec value, from the format's rules rather than from the writer.
 std::vector<std::string> execArguments(std::string_view stored) {
   static const std::map<char, char> escapes{
       {'s', ' '}, {'n', '\n'}, {'t', '\t'}, {'r', '\r'}, {'\\', '\\'}};
@@ -81,14 +80,15 @@ int run(const std::vector<std::string>& arguments, const std::vector<std::string
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+constexpr const char* kEntry = "config/autostart/com.vantorel.tilewell.desktop";
+
 class XdgAutostartTest : public ::testing::Test {
  protected:
   XdgAutostartTest() : items(dir / "config/autostart", process) {}
 
-  std::filesystem::path entry() const {
-    return dir / "config/autostart/com.vantorel.tilewell.desktop";
-  }
+  std::filesystem::path entry() const { return dir / kEntry; }
   std::string entryBytes() const { return readFileBytes(entry(), 1 << 20).bytes; }
+  void writeEntry(std::string_view bytes) const { dir.write(kEntry, bytes); }
 
   TempDir dir;
   std::shared_ptr<FakeProcessInfo> process = std::make_shared<FakeProcessInfo>();
@@ -96,9 +96,7 @@ class XdgAutostartTest : public ::testing::Test {
 };
 
 TEST_F(XdgAutostartTest, TheEntryStartsAProgramWhosePathNeedsEveryKindOfQuoting) {
-  // Real programs at paths with blanks, quotes, a backquote, a dollar, a backslash, a tab, a
-  // line break and Chinese, the second also with percent signs; each writes down the arguments
-  // it was given.
+  // Real programs under paths needing every kind of quoting write down the arguments they get.
   const std::string awkward = "Apps \"Q\" 'S' `id` $HOME 启动器 back\\slash\ttab\nline";
   for (const std::string& folderName : {awkward, awkward + " 100%d %%"}) {
     SCOPED_TRACE(folderName);
@@ -147,18 +145,17 @@ TEST_F(XdgAutostartTest, RegisteringAndUnregisteringFollowTheEntry) {
   // A desktop's own ways of switching an entry off.
   for (const std::string lines : {"Hidden = true", "X-GNOME-Autostart-enabled=false"}) {
     SCOPED_TRACE(lines);
-    dir.write("config/autostart/com.vantorel.tilewell.desktop",
-              "# mine\n[Desktop Entry]\r\nType=Application\r\n" + lines + "\r\nExec=x\n");
+    writeEntry("# mine\n[Desktop Entry]\r\nType=Application\r\n" + lines + "\r\nExec=x\n");
     EXPECT_EQ(items.status(), LoginItemStatus::notRegistered);
   }
   // The same keys elsewhere, or saying the opposite, switch nothing off.
-  dir.write("config/autostart/com.vantorel.tilewell.desktop",
-            "[Desktop Entry]\nHidden=false\nX-GNOME-Autostart-enabled=true\n"
-            "[Desktop Action x]\nHidden=true\n");
+  writeEntry(
+      "[Desktop Entry]\nHidden=false\nX-GNOME-Autostart-enabled=true\n"
+      "[Desktop Action x]\nHidden=true\n");
   EXPECT_EQ(items.status(), LoginItemStatus::enabled);
 
   // Registering again replaces a switched-off entry.
-  dir.write("config/autostart/com.vantorel.tilewell.desktop", "[Desktop Entry]\nHidden=true\n");
+  writeEntry("[Desktop Entry]\nHidden=true\n");
   ASSERT_TRUE(items.registerMainApp());
   EXPECT_EQ(items.status(), LoginItemStatus::enabled);
 
@@ -178,7 +175,7 @@ TEST_F(XdgAutostartTest, AnEntryItCannotReadCountsAsPresentAndIsLeftAlone) {
   };
   for (const auto& [name, bytes] : entries) {
     SCOPED_TRACE(name);
-    dir.write("config/autostart/com.vantorel.tilewell.desktop", bytes);
+    writeEntry(bytes);
     EXPECT_EQ(items.status(), LoginItemStatus::enabled);
     EXPECT_EQ(entryBytes(), bytes);
   }
@@ -189,12 +186,11 @@ TEST_F(XdgAutostartTest, AnEntryItCannotReadCountsAsPresentAndIsLeftAlone) {
 }
 
 TEST_F(XdgAutostartTest, AnEntryThatCannotBeWrittenIsARegistrationError) {
-  process->executable = std::nullopt;
-  EXPECT_FALSE(items.registerMainApp());
-  process->executable = "/opt/not utf-8 \xff/Calyxa";
-  EXPECT_FALSE(items.registerMainApp());
-  process->executable = "/opt/bell\x07/Calyxa";
-  EXPECT_FALSE(items.registerMainApp());
+  for (const auto& path : std::vector<std::optional<std::string>>{
+           std::nullopt, "/opt/not utf-8 \xff/Calyxa", "/opt/bell\x07/Calyxa"}) {
+    process->executable = path;
+    EXPECT_FALSE(items.registerMainApp()) << path.value_or("no path");
+  }
   EXPECT_FALSE(std::filesystem::exists(dir / "config/autostart"));
 
   process->executable = "/opt/Calyxa/Calyxa";

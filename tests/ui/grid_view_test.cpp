@@ -4,11 +4,9 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
-#include <QMouseEvent>
 
 #include "grid_fixture.h"
 #include "support/transaction_recorder.h"
-#include "views/effects/vitrel_ambient_backdrop.h"
 #include "views/empty_search_state.h"
 #include "views/grid/bottom_pagination_dots_view.h"
 #include "views/grid/page_edge_drop_zone.h"
@@ -94,8 +92,7 @@ TEST(GridPagesTest, DotsStripAndPagesFollowThePager) {
       QPointF(dots.mapTo(grid.view.get(), QPoint(0, 0))) + dots.dotFrame(2).center();
   grid.click(dot);
   EXPECT_EQ(grid.store.pager.currentPage, 2);
-  ASSERT_FALSE(pager.of("currentPage").empty());
-  EXPECT_TRUE(isSpring(pager.of("currentPage").front(), 0.35 - 0.15 * (1100 - 80) / 2920, 1.0));
+  EXPECT_TRUE(isSpring(pager.of("currentPage").at(0), 0.35 - 0.15 * (1100 - 80) / 2920, 1.0));
   const double pageWidth = grid.view->strip()->pageWidth();
   QWidget& content = *grid.view->strip()->content();
   grid.advance(0.05);
@@ -128,7 +125,6 @@ TEST(GridPagesTest, StripOffsetIsTheDragOffsetLessThePagesBefore) {
   EXPECT_EQ(content->x(), -2400);
   // A finger drag moves the strip at once, without animation.
   pager.updateInteractiveDrag(-30);
-  EXPECT_EQ(strip.targetOffset(), -2430);
   EXPECT_EQ(content->x(), -2430);
   // Too short a pull springs back, animated.
   pager.finishInteractiveDrag(0, 1200);
@@ -152,6 +148,7 @@ TEST(GridDismissalTest, BackdropClickClosesTheFrontmostThingFirst) {
         Case{false, false, true, true, "isEditingPositions", 0.24},
         Case{false, false, false, true, "", 0}, Case{false, false, false, false, "dismiss", 0}}) {
     SCOPED_TRACE(c.closes);
+    const std::string closes = c.closes;
     GridFixture grid("a b [F: c d]");
     grid.store->showSettings = c.settings;
     if (c.folder) grid.store->activeFolder = *grid.store->items->back().asFolder();
@@ -160,18 +157,14 @@ TEST(GridDismissalTest, BackdropClickClosesTheFrontmostThingFirst) {
     TransactionRecorder changes(grid.store->changes);
     // Empty space beside the grid is backdrop.
     grid.click(QPointF(20, 450));
-    EXPECT_EQ(grid.dismissals, std::string(c.closes) == "dismiss" ? 1 : 0);
-    EXPECT_EQ(grid.store->showSettings.get(), false);
-    EXPECT_EQ(grid.store->activeFolder->has_value(),
-              c.folder && std::string(c.closes) != "activeFolder");
-    EXPECT_EQ(grid.store->isEditingPositions.get(),
-              c.editing && std::string(c.closes) != "isEditingPositions");
+    EXPECT_EQ(grid.dismissals, closes == "dismiss" ? 1 : 0);
+    EXPECT_FALSE(grid.store->showSettings.get());
+    EXPECT_EQ(grid.store->activeFolder->has_value(), c.folder && closes != "activeFolder");
+    EXPECT_EQ(grid.store->isEditingPositions.get(), c.editing && closes != "isEditingPositions");
+    ASSERT_EQ(changes.changes.size(), c.response > 0 ? 1u : 0u);
     if (c.response > 0) {
-      ASSERT_EQ(changes.changes.size(), 1u);
       EXPECT_EQ(changes.changes[0].property, c.closes);
       EXPECT_TRUE(isSpring(changes.changes[0].transaction, c.response, 1.0));
-    } else {
-      EXPECT_TRUE(changes.changes.empty());
     }
   }
 }
@@ -184,9 +177,8 @@ TEST(GridSearchTest, TypingCountsAndClearingAndTheEmptyStateReplacesThePages) {
   EXPECT_FALSE(capsule.clearButton()->isVisible());
 
   // Keys typed into the field reach the store's search text.
-  for (const QString& key :
-       {QStringLiteral("a"), QStringLiteral("p"), QStringLiteral("p"), QStringLiteral("1")}) {
-    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, key);
+  for (const QChar key : QStringLiteral("app1")) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(key));
     QApplication::sendEvent(capsule.field(), &press);
   }
   EXPECT_EQ(grid.store->searchText.get(), "app1");
@@ -220,8 +212,7 @@ TEST(GridSearchTest, TypingCountsAndClearingAndTheEmptyStateReplacesThePages) {
   TransactionRecorder changes(grid.store->changes);
   grid.click(centreIn(*capsule.clearButton(), *grid.view));
   EXPECT_EQ(grid.store->searchText.get(), "");
-  ASSERT_FALSE(changes.of("searchText").empty());
-  EXPECT_EQ(changes.of("searchText").front().animation, Animation::easeOut(0.18));
+  EXPECT_EQ(changes.of("searchText").at(0).animation, Animation::easeOut(0.18));
 
   // Nothing at all to show: the empty state, even without a search.
   arrange(grid.store, "");
@@ -278,7 +269,6 @@ TEST(GridEdgeZoneTest, ZonesShowWhileDraggingAndMoveTheItemToTheNeighbouringPage
   EXPECT_EQ(grid.store.pager.currentPage, 1);
   EXPECT_FALSE(grid.store->draggingItem->has_value());
   EXPECT_FALSE(right.isVisible());
-  EXPECT_EQ(grid.store->statusToast.get(), "已将「app3」移至第 2 页");
   // The toast rises from the bottom edge and fades in.
   StatusToastView& toast = *grid.view->toast();
   EXPECT_EQ(toast.text(), QStringLiteral("已将「app3」移至第 2 页"));

@@ -17,32 +17,25 @@ namespace {
 
 using namespace calyxa::testing;
 
-// The menu's entries, "-" for a divider and "Title > a | b" for a submenu.
-std::vector<std::string> entries(const QMenu& menu) {
-  std::vector<std::string> result;
+// The menu's entries joined by " | ", "-" for a divider and "Title > a b" for a submenu.
+std::string entries(const QMenu& menu) {
+  std::string result;
   for (const QAction* action : menu.actions()) {
-    if (action->isSeparator()) {
-      result.push_back("-");
-    } else if (const QMenu* sub = action->menu()) {
-      std::string line = action->text().toStdString() + " >";
+    result += (result.empty() ? "" : " | ") +
+              (action->isSeparator() ? "-" : action->text().toStdString());
+    if (const QMenu* sub = action->menu()) {
+      result += " >";
       for (const QAction* inner : sub->actions())
-        line += " " + inner->text().toStdString();
-      result.push_back(line);
-    } else {
-      result.push_back(action->text().toStdString());
+        result += " " + inner->text().toStdString();
     }
   }
   return result;
 }
 
+// Triggers the entry of that text, in the menu or a submenu.
 void trigger(QMenu& menu, const std::string& text) {
-  for (QAction* action : menu.actions()) {
-    if (QMenu* sub = action->menu()) {
-      for (QAction* inner : sub->actions())
-        if (inner->text().toStdString() == text) return inner->trigger();
-    }
+  for (QAction* action : menu.findChildren<QAction*>())
     if (action->text().toStdString() == text) return action->trigger();
-  }
   ADD_FAILURE() << "no entry " << text;
 }
 
@@ -63,25 +56,19 @@ TEST(CellMenuTest, EntriesFollowTheKindTheFoldersAndThePages) {
     std::string arrangement;
     const char* item;  // an application's name, or a folder's
     bool editing;
-    std::vector<std::string> expected;
+    std::string expected;
   };
   const std::string twoPages = manyApps(40);
   for (const Case& c : std::vector<Case>{
-           {"a b c",
-            "a",
-            false,
-            {"打开「a」", "以此应用新建同类文件夹...", "在访达 (Finder) 中显示", "-",
-             "编辑位置 (抖动排序模式)"}},
-           {"[F1: x y] a [F2: z w]",
-            "a",
-            false,
-            {"打开「a」", "以此应用新建同类文件夹...", "移入已有文件夹 > 移入「F1」 移入「F2」",
-             "在访达 (Finder) 中显示", "-", "编辑位置 (抖动排序模式)"}},
-           {"a [F1: x y]" + twoPages,
-            "F1",
-            true,
-            {"打开文件夹 / 重命名 / 添加应用", "解散文件夹 (还原内部应用)", "-", "完成位置编辑",
-             "-", "移动到第 1 页", "移动到第 2 页"}},
+           {"a b c", "a", false,
+            "打开「a」 | 以此应用新建同类文件夹... | 在访达 (Finder) 中显示 | - | "
+            "编辑位置 (抖动排序模式)"},
+           {"[F1: x y] a [F2: z w]", "a", false,
+            "打开「a」 | 以此应用新建同类文件夹... | 移入已有文件夹 > 移入「F1」 移入「F2」 | "
+            "在访达 (Finder) 中显示 | - | 编辑位置 (抖动排序模式)"},
+           {"a [F1: x y]" + twoPages, "F1", true,
+            "打开文件夹 / 重命名 / 添加应用 | 解散文件夹 (还原内部应用) | - | 完成位置编辑 | - | "
+            "移动到第 1 页 | 移动到第 2 页"},
        }) {
     SCOPED_TRACE(c.arrangement);
     GridFixture grid(c.arrangement);
@@ -100,13 +87,13 @@ TEST(CellMenuTest, EntriesFollowTheKindTheFoldersAndThePages) {
   grid.view->setRevealInFileViewer([&](const AppItem& app) { revealed.push_back(app.path); });
   QMenu menu;
   grid.cell("a")->fillContextMenu(menu);
-  EXPECT_EQ(entries(menu).back(), "移动到第 2 页");
+  EXPECT_TRUE(entries(menu).ends_with(" | 移动到第 2 页")) << entries(menu);
   trigger(menu, "在访达 (Finder) 中显示");
   EXPECT_EQ(revealed, std::vector<std::string>{makeApp("a").path});
   TransactionRecorder changes(grid.store->changes);
   trigger(menu, "编辑位置 (抖动排序模式)");
   EXPECT_TRUE(grid.store->isEditingPositions.get());
-  EXPECT_TRUE(isSpring(changes.of("isEditingPositions").front(), 0.26, 1.0));
+  EXPECT_TRUE(isSpring(changes.of("isEditingPositions").at(0), 0.26, 1.0));
   trigger(menu, "移入「F2」");
   EXPECT_EQ(look(grid.store).substr(0, 30), "[F1: x y] *[F2: z w a] app0 ap");
   // The move controls' menu lists every page, also when there is one.
@@ -116,7 +103,7 @@ TEST(CellMenuTest, EntriesFollowTheKindTheFoldersAndThePages) {
   ASSERT_TRUE(arrows->isVisible());
   QMenu pages;
   arrows->fillPageMenu(pages);
-  EXPECT_EQ(entries(pages), std::vector<std::string>{"移至第 1 页"});
+  EXPECT_EQ(entries(pages), "移至第 1 页");
   EXPECT_NEAR(arrows->geometry().top(),
               single.cell("a")->iconFrame().top() - LaunchItemCell::kEditControlsRaise, 1);
 }
@@ -144,7 +131,7 @@ TEST(CellClickTest, ClicksLaunchOrOpenButDoNothingWhileEditing) {
   click(folder, folder.iconFrame().center());
   ASSERT_TRUE(grid.store->activeFolder->has_value());
   EXPECT_EQ(grid.store->activeFolder->value().name, "F");
-  EXPECT_TRUE(isSpring(changes.of("activeFolder").front(), 0.28, 0.95));
+  EXPECT_TRUE(isSpring(changes.of("activeFolder").at(0), 0.28, 0.95));
   grid.store->activeFolder = std::nullopt;
 
   click(app, icon);
@@ -163,8 +150,7 @@ TEST(CellClickTest, ClicksLaunchOrOpenButDoNothingWhileEditing) {
   EXPECT_EQ(grid.dismissals, 2);
 }
 
-// A drag as the window system delivers it: entering a cell (and leaving the one before), moving
-// over it and dropping on it, at points in the cell's own coordinates.
+// A drag as the window system delivers it, at points in the cell's own coordinates.
 struct DropSender {
   QMimeData mime;
   LaunchItemCell* current = nullptr;
@@ -256,8 +242,7 @@ TEST(CellDropTest, ADragThatEndsElsewhereLeavesTheArrangementWhole) {
   GridFixture grid(manyApps(10));
   LaunchItemCell& cell = *grid.cell("app2");
   const auto before = ids(grid.store->items);
-  // Where the drag runs a loop of its own, Escape ends it there; elsewhere it ends at once,
-  // dropped on nothing.
+  // Escape ends a drag that runs its own loop; elsewhere it ends at once, dropped on nothing.
   QTimer::singleShot(0, &cell, [&] {
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QApplication::sendEvent(&cell, &escape);
