@@ -9,6 +9,16 @@
 
 namespace calyxa {
 
+ModalStyle raisedPanelStyle(double dimOpacity, double panelWidth) {
+  ModalStyle style;
+  style.dimOpacity = dimOpacity;
+  style.panelWidth = panelWidth;
+  style.glass = vantorel(GlassShape::roundedRectangle(26, GlassShape::CornerStyle::continuous),
+                         Qt::white, 0.12, true, 1.3);
+  style.startScale = 0.95;
+  return style;
+}
+
 // Fades the panel and scales it about its centre while the modal comes or goes; idle otherwise,
 // so a shown modal paints its controls directly.
 class ModalLayer::Transition final : public QGraphicsEffect {

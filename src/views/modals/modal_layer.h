@@ -24,6 +24,9 @@ struct ModalStyle {
   double startScale = 1.0;
 };
 
+// The raised white glass of the onboarding and settings panels, growing in as it appears.
+ModalStyle raisedPanelStyle(double dimOpacity, double panelWidth);
+
 // The glass panel of a modal; its owner paints the content between the glass and its border.
 class ModalPanel final : public QWidget {
  public:

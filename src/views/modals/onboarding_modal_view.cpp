@@ -25,19 +25,6 @@ constexpr int kBlockWidth = 540;
 constexpr int kRowSpacing = 12;
 constexpr double kHeaderSymbol = 44;
 
-ModalStyle onboardingStyle() {
-  ModalStyle style;
-  style.dimOpacity = 0.52;
-  style.panelWidth = kBlockWidth + 2 * kInset;
-  style.glass = vantorel(GlassShape::roundedRectangle(26, GlassShape::CornerStyle::continuous),
-                         Qt::white, 0.12, true, 1.3);
-  style.shadowOpacity = 0.45;
-  style.shadowRadius = 35;
-  style.shadowOffsetY = 15;
-  style.startScale = 0.95;
-  return style;
-}
-
 GlassButton::Look rowButtonLook(const QString& text, bool granted) {
   GlassButton::Look look;
   look.text = text;
@@ -140,7 +127,7 @@ class InputGroupHint final : public QWidget {
 };
 
 OnboardingModalView::OnboardingModalView(TilewellStore& store, QWidget* parent, FrameDriver& driver)
-    : ModalLayer(onboardingStyle(), parent, driver), store_(store) {
+    : ModalLayer(raisedPanelStyle(0.52, kBlockWidth + 2 * kInset), parent, driver), store_(store) {
   QWidget* content = &panel();
   panel().paintContent = [this](QPainter& painter) { paintHeader(painter); };
 

@@ -15,19 +15,6 @@ constexpr int kInset = 26;
 constexpr int kSpacing = 18;
 constexpr int kHeaderHeight = 44;
 
-ModalStyle settingsStyle() {
-  ModalStyle style;
-  style.dimOpacity = 0.48;
-  style.panelWidth = 540;
-  style.glass = vantorel(GlassShape::roundedRectangle(26, GlassShape::CornerStyle::continuous),
-                         Qt::white, 0.12, true, 1.3);
-  style.shadowOpacity = 0.45;
-  style.shadowRadius = 35;
-  style.shadowOffsetY = 15;
-  style.startScale = 0.95;
-  return style;
-}
-
 GlassButton::Look actionLook(QString text, std::string symbol, QColor textColor, QColor tint,
                              double tintOpacity) {
   GlassButton::Look look;
@@ -46,7 +33,9 @@ GlassButton::Look actionLook(QString text, std::string symbol, QColor textColor,
 
 QuickSettingsModalView::QuickSettingsModalView(TilewellStore& store, QWidget* parent,
                                                std::function<void()> onQuit, FrameDriver& driver)
-    : ModalLayer(settingsStyle(), parent, driver), store_(store), onQuit_(std::move(onQuit)) {
+    : ModalLayer(raisedPanelStyle(0.48, 540), parent, driver),
+      store_(store),
+      onQuit_(std::move(onQuit)) {
   QWidget* content = &panel();
   panel().paintContent = [this](QPainter& painter) { paintHeader(painter); };
 
